@@ -1,0 +1,132 @@
+#include "history/ClipRecords.h"
+
+#include <algorithm>
+
+namespace tessaly {
+
+QString clipKindName(ClipKind kind)
+{
+    switch (kind) {
+    case ClipKind::Text:
+        return QStringLiteral("text");
+    case ClipKind::Link:
+        return QStringLiteral("link");
+    case ClipKind::Color:
+        return QStringLiteral("color");
+    case ClipKind::Image:
+        return QStringLiteral("image");
+    case ClipKind::File:
+        return QStringLiteral("file");
+    }
+    return {};
+}
+
+std::optional<ClipKind> clipKindFromName(QStringView name)
+{
+    for (ClipKind kind :
+         {ClipKind::Text, ClipKind::Link, ClipKind::Color, ClipKind::Image, ClipKind::File}) {
+        if (name == clipKindName(kind))
+            return kind;
+    }
+    return std::nullopt;
+}
+
+QString uuidText(const QUuid &id)
+{
+    return id.toString(QUuid::WithoutBraces).toUpper();
+}
+
+std::optional<QUuid> uuidFromText(QStringView text)
+{
+    if (text.size() != 36)
+        return std::nullopt;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (i == 8 || i == 13 || i == 18 || i == 23) {
+            if (c != u'-')
+                return std::nullopt;
+        } else if (!((c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') ||
+                     (c >= u'A' && c <= u'F'))) {
+            return std::nullopt;
+        }
+    }
+    const QUuid id = QUuid::fromString(text);
+    if (id.isNull() && text != u"00000000-0000-0000-0000-000000000000")
+        return std::nullopt;
+    return id;
+}
+
+void PayloadItem::insert(const QString &type, const QByteArray &data)
+{
+    for (auto &representation : m_representations) {
+        if (representation.first == type) {
+            representation.second = data;
+            return;
+        }
+    }
+    m_representations.append({type, data});
+}
+
+bool PayloadItem::contains(const QString &type) const
+{
+    return std::any_of(m_representations.cbegin(), m_representations.cend(),
+                       [&](const Representation &r) { return r.first == type; });
+}
+
+std::optional<QByteArray> PayloadItem::value(const QString &type) const
+{
+    for (const auto &representation : m_representations) {
+        if (representation.first == type)
+            return representation.second;
+    }
+    return std::nullopt;
+}
+
+QStringList PayloadItem::types() const
+{
+    QStringList result;
+    result.reserve(m_representations.size());
+    for (const auto &representation : m_representations)
+        result.append(representation.first);
+    return result;
+}
+
+qint64 PayloadItem::byteSize() const
+{
+    qint64 total = 0;
+    for (const auto &representation : m_representations)
+        total += representation.second.size();
+    return total;
+}
+
+bool operator==(const PayloadItem &a, const PayloadItem &b)
+{
+    if (a.m_representations.size() != b.m_representations.size())
+        return false;
+    return std::all_of(a.m_representations.cbegin(), a.m_representations.cend(),
+                       [&](const PayloadItem::Representation &r) {
+                           const auto other = b.value(r.first);
+                           return other && *other == r.second;
+                       });
+}
+
+qint64 ClipPayload::byteSize() const
+{
+    qint64 total = 0;
+    for (const auto &item : items)
+        total += item.byteSize();
+    return total;
+}
+
+QList<QUrl> ClipItem::fileURLs() const
+{
+    QList<QUrl> urls;
+    if (!filePaths)
+        return urls;
+    urls.reserve(filePaths->size());
+    for (const QString &path : *filePaths)
+        urls.append(QUrl::fromLocalFile(path));
+    return urls;
+}
+
+} // namespace tessaly

@@ -1,0 +1,94 @@
+#pragma once
+
+#include "history/ClipRecords.h"
+#include "history/SerialQueue.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace tessaly {
+
+// The clipboard history: the list of entries in display order (pinned first, then most recently
+// used) and its files. Every change of the list rewrites the index file; snapshots and
+// thumbnails are written and deleted on the serial I/O queue, in submission order. All
+// operations belong to the main thread.
+class HistoryStore : public QObject
+{
+    Q_OBJECT
+
+public:
+    using LimitProvider = std::function<qint64()>;
+    using Clock = std::function<Instant()>;
+
+    // Sets the paths and creates the history and "Items" directories (0700).
+    explicit HistoryStore(const QString &directory, QObject *parent = nullptr);
+    // Runs every queued file task before returning.
+    ~HistoryStore() override;
+
+    // The one instance, on defaultDirectory(). Created on first use, never destroyed.
+    static HistoryStore &shared();
+    // $XDG_DATA_HOME/Tessaly (~/.local/share/Tessaly).
+    static QString defaultDirectory();
+
+    const QList<ClipItem> &items() const { return m_items; }
+    // The first entry with that id, or nullptr.
+    const ClipItem *item(const QUuid &id) const;
+
+    QString directory() const { return m_directory; }
+    QString payloadDirectory() const { return m_payloadDirectory; }
+    QString indexPath() const { return m_indexPath; }
+    QString payloadPath(const QUuid &id) const;
+    QString thumbnailPath(const QUuid &id) const;
+
+    // The limit on unpinned entries, asked at every trim. Defaults to the shared settings'
+    // maxItems.
+    void setLimitProvider(LimitProvider provider);
+    // The source of "now" (tests pin it).
+    void setClock(Clock clock);
+
+    // Reads the index, keeps the entries whose snapshot exists, sorts and trims.
+    void load();
+    // A new entry, or a refresh of the entry with the same content hash.
+    void add(const Capture &capture);
+    void togglePin(const QUuid &id);
+    void remove(const QUuid &id);
+    void markUsed(const QUuid &id);
+    void clear(bool keepPinned);
+    // Enforces the limit: all pinned entries and the newest max(limit, 1) unpinned ones stay.
+    void trim();
+
+    // The stored snapshot of an entry, read on the I/O queue after every write queued before it.
+    std::optional<ClipPayload> payload(const QUuid &id);
+
+    // Blocks until every file task queued so far has run (shutdown, tests, benchmarks).
+    void waitForPendingWrites();
+
+Q_SIGNALS:
+    // Emitted after every change of items().
+    void itemsChanged();
+
+private:
+    qsizetype indexOf(const QUuid &id) const;
+    void sortItems();
+    QList<ClipItem> trimmed();
+    void save();
+    void removeFiles(const QList<ClipItem> &removed);
+
+    QString m_directory;
+    QString m_payloadDirectory;
+    QString m_indexPath;
+    QList<ClipItem> m_items;
+    LimitProvider m_limit;
+    Clock m_clock;
+    // Index writes carry a generation; a queued write that a later one supersedes is skipped.
+    std::shared_ptr<std::atomic<quint64>> m_latestIndexGeneration;
+    std::unique_ptr<SerialQueue> m_io;
+};
+
+} // namespace tessaly

@@ -1,0 +1,55 @@
+#include "history/PrivateFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace tessaly::PrivateFiles {
+
+namespace {
+constexpr QFileDevice::Permissions ownerOnlyDirectory =
+    QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+constexpr QFileDevice::Permissions ownerOnlyFile = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+} // namespace
+
+bool ensureDirectory(const QString &path)
+{
+    const QString absolute = QDir::cleanPath(QDir(path).absolutePath());
+    if (!QFileInfo(absolute).isDir()) {
+        // Parents get the usual mode; the directory itself is private from its first moment.
+        QDir().mkpath(QFileInfo(absolute).path());
+        if (!QDir().mkdir(absolute, ownerOnlyDirectory) && !QFileInfo(absolute).isDir())
+            return false;
+    }
+    QFile::setPermissions(absolute, ownerOnlyDirectory);
+    return QFileInfo(absolute).isDir();
+}
+
+bool writeAtomically(const QString &path, const QByteArray &bytes)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    // The temporary file is created with the umask's mode (or the old file's); tighten it
+    // before any byte is written.
+    file.setPermissions(ownerOnlyFile);
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+std::optional<QByteArray> readAll(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return bytes;
+}
+
+} // namespace tessaly::PrivateFiles

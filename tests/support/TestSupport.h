@@ -1,0 +1,22 @@
+#pragma once
+
+#include "history/ClipRecords.h"
+
+#include <QString>
+#include <QTemporaryDir>
+
+#include <functional>
+
+namespace tessaly::test {
+
+// A text capture as the clipboard reader would make it for `text`.
+Capture textCapture(const QString &text, const QString &bundleID = {},
+                    const QString &appName = {});
+
+// Runs the event loop until `done` answers true or the timeout passes; answers `done()`.
+bool waitUntil(const std::function<bool()> &done, int timeoutMs = 5000);
+
+// The POSIX mode bits of a file or directory (e.g. 0700).
+unsigned modeOf(const QString &path);
+
+} // namespace tessaly::test
