@@ -12,7 +12,7 @@ TESSALY_PACKAGES=(
     qml6-module-qtquick-controls qml6-module-qtquick-templates qml6-module-qtquick-layouts
     qml6-module-qtquick-window qml6-module-qt-labs-platform qml6-module-qtquick-dialogs
     # libraries
-    libplist-dev libicu-dev
+    libplist-dev libicu-dev libsimdjson-dev
     libxcb1-dev libxcb-xfixes0-dev libxcb-xtest0-dev libxcb-ewmh-dev libxcb-xkb-dev
     libxcb-res0-dev libxcb-shape0-dev libxkbcommon-dev libxkbcommon-x11-dev
     # tests and benchmarks

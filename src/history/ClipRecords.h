@@ -16,7 +16,14 @@
 namespace tessaly {
 
 // What sort of content a history entry holds. Stored by the strings of clipKindName().
-enum class ClipKind { Text, Link, Color, Image, File };
+enum class ClipKind
+{
+    Text,
+    Link,
+    Color,
+    Image,
+    File
+};
 
 QString clipKindName(ClipKind kind);
 std::optional<ClipKind> clipKindFromName(QStringView name);

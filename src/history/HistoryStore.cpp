@@ -16,14 +16,12 @@
 namespace tessaly {
 
 HistoryStore::HistoryStore(const QString &directory, QObject *parent)
-    : QObject(parent)
-    , m_directory(directory)
-    , m_payloadDirectory(directory + QStringLiteral("/Items"))
-    , m_indexPath(directory + QStringLiteral("/history.json"))
-    , m_limit([] { return AppSettings::shared().maxItems(); })
-    , m_clock(&Instant::now)
-    , m_latestIndexGeneration(std::make_shared<std::atomic<quint64>>(0))
-    , m_io(std::make_unique<SerialQueue>(QStringLiteral("br.com.norvale.tessaly.io")))
+    : QObject(parent), m_directory(directory),
+      m_payloadDirectory(directory + QStringLiteral("/Items")),
+      m_indexPath(directory + QStringLiteral("/history.json")),
+      m_limit([] { return AppSettings::shared().maxItems(); }), m_clock(&Instant::now),
+      m_latestIndexGeneration(std::make_shared<std::atomic<quint64>>(0)),
+      m_io(std::make_unique<SerialQueue>(QStringLiteral("br.com.norvale.tessaly.io")))
 {
     // A failure to create is not fatal here: every later write simply fails and is ignored.
     PrivateFiles::ensureDirectory(m_directory);
@@ -116,12 +114,12 @@ void HistoryStore::save()
     // The list is implicitly shared: handing a copy to the queue costs a reference count, and
     // the bytes are produced off the main thread.
     const quint64 generation = ++*m_latestIndexGeneration;
-    m_io->async([items = m_items, path = m_indexPath, generation,
-                 latest = m_latestIndexGeneration] {
-        if (generation != latest->load())
-            return; // a later write, already queued, supersedes this one
-        PrivateFiles::writeAtomically(path, IndexCoding::encodeIndex(items));
-    });
+    m_io->async(
+        [items = m_items, path = m_indexPath, generation, latest = m_latestIndexGeneration] {
+            if (generation != latest->load())
+                return; // a later write, already queued, supersedes this one
+            PrivateFiles::writeAtomically(path, IndexCoding::encodeIndex(items));
+        });
 }
 
 void HistoryStore::removeFiles(const QList<ClipItem> &removed)

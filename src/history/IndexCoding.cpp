@@ -1,10 +1,6 @@
 #include "history/IndexCoding.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonParseError>
-#include <QJsonValue>
-#include <QStringDecoder>
+#include <simdjson.h>
 
 #include <charconv>
 #include <cmath>
@@ -18,10 +14,7 @@ namespace {
 class JsonWriter
 {
 public:
-    explicit JsonWriter(QByteArray &out)
-        : m_out(out)
-    {
-    }
+    explicit JsonWriter(QByteArray &out) : m_out(out) {}
 
     void beginObject()
     {
@@ -177,87 +170,174 @@ qsizetype estimatedSize(const ClipItem &item)
     return size;
 }
 
-// Field readers: each answers false when the value is present but of the wrong type.
-bool readString(const QJsonValue &value, QString &out)
+// Field readers over a parsed object: each answers false when the key is missing (for required
+// fields) or its value has the wrong type. A JSON null reads as absent for optional fields.
+using simdjson::dom::element;
+using simdjson::dom::element_type;
+using simdjson::dom::object;
+
+std::optional<element> field(const object &record, std::string_view key)
 {
-    if (!value.isString())
+    element value;
+    if (record.at_key(key).get(value) != simdjson::SUCCESS)
+        return std::nullopt;
+    return value;
+}
+
+bool isAbsent(const std::optional<element> &value)
+{
+    return !value || value->is_null();
+}
+
+QString toQString(std::string_view utf8)
+{
+    return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+}
+
+bool readString(const object &record, std::string_view key, QString &out)
+{
+    const auto value = field(record, key);
+    std::string_view text;
+    if (!value || value->get_string().get(text) != simdjson::SUCCESS)
         return false;
-    out = value.toString();
+    out = toQString(text);
     return true;
 }
 
-bool readOptionalString(const QJsonValue &value, std::optional<QString> &out)
+bool readOptionalString(const object &record, std::string_view key, std::optional<QString> &out)
 {
-    if (value.isUndefined() || value.isNull()) {
+    const auto value = field(record, key);
+    if (isAbsent(value)) {
         out.reset();
         return true;
     }
-    if (!value.isString())
+    std::string_view text;
+    if (value->get_string().get(text) != simdjson::SUCCESS)
         return false;
-    out = value.toString();
+    out = toQString(text);
     return true;
 }
 
-bool readInteger(const QJsonValue &value, qint64 &out)
+// A whole number that fits 64 bits; written as an integer, or as a number with a zero fraction.
+bool readInteger(const element &value, qint64 &out)
 {
-    if (!value.isDouble())
+    switch (value.type()) {
+    case element_type::INT64:
+        out = value.get_int64().value_unsafe();
+        return true;
+    case element_type::DOUBLE: {
+        const double number = value.get_double().value_unsafe();
+        if (std::trunc(number) != number || number < -9223372036854775808.0 ||
+            number >= 9223372036854775808.0)
+            return false;
+        out = qint64(number);
+        return true;
+    }
+    default: // UINT64 is beyond the signed range; everything else is not a number
         return false;
-    // toInteger() answers the default for a value that is not a whole number within range.
-    const qint64 a = value.toInteger(0);
-    const qint64 b = value.toInteger(1);
-    if (a != b)
-        return false;
-    out = a;
-    return true;
+    }
 }
 
-bool readOptionalInteger(const QJsonValue &value, std::optional<qint64> &out)
+bool readInteger(const object &record, std::string_view key, qint64 &out)
 {
-    if (value.isUndefined() || value.isNull()) {
+    const auto value = field(record, key);
+    return value && readInteger(*value, out);
+}
+
+bool readOptionalInteger(const object &record, std::string_view key, std::optional<qint64> &out)
+{
+    const auto value = field(record, key);
+    if (isAbsent(value)) {
         out.reset();
         return true;
     }
     qint64 number = 0;
-    if (!readInteger(value, number))
+    if (!readInteger(*value, number))
         return false;
     out = number;
     return true;
 }
 
-bool readInstant(const QJsonValue &value, Instant &out)
+bool readInstant(const object &record, std::string_view key, Instant &out)
 {
-    if (!value.isDouble())
+    const auto value = field(record, key);
+    double seconds = 0;
+    if (!value || !value->is_number() || value->get_double().get(seconds) != simdjson::SUCCESS)
         return false;
-    out = Instant(value.toDouble());
+    out = Instant(seconds);
     return true;
 }
 
-bool readBool(const QJsonValue &value, bool &out)
+bool readBool(const object &record, std::string_view key, bool &out)
 {
-    if (!value.isBool())
-        return false;
-    out = value.toBool();
-    return true;
+    const auto value = field(record, key);
+    return value && value->get_bool().get(out) == simdjson::SUCCESS;
 }
 
-bool readOptionalStringList(const QJsonValue &value, std::optional<QStringList> &out)
+bool readOptionalStringList(const object &record, std::string_view key,
+                            std::optional<QStringList> &out)
 {
-    if (value.isUndefined() || value.isNull()) {
+    const auto value = field(record, key);
+    if (isAbsent(value)) {
         out.reset();
         return true;
     }
-    if (!value.isArray())
+    simdjson::dom::array array;
+    if (value->get_array().get(array) != simdjson::SUCCESS)
         return false;
-    const QJsonArray array = value.toArray();
     QStringList list;
-    list.reserve(array.size());
-    for (const QJsonValue element : array) {
-        if (!element.isString())
+    list.reserve(qsizetype(array.size()));
+    for (const element entry : array) {
+        std::string_view text;
+        if (entry.get_string().get(text) != simdjson::SUCCESS)
             return false;
-        list.append(element.toString());
+        list.append(toQString(text));
     }
     out = std::move(list);
     return true;
+}
+
+std::optional<ClipItem> decodeRecord(const object &record)
+{
+    ClipItem item;
+
+    QString idText;
+    if (!readString(record, "id", idText))
+        return std::nullopt;
+    const auto id = uuidFromText(idText);
+    if (!id)
+        return std::nullopt;
+    item.id = *id;
+
+    QString kindText;
+    if (!readString(record, "kind", kindText))
+        return std::nullopt;
+    const auto kind = clipKindFromName(kindText);
+    if (!kind)
+        return std::nullopt;
+    item.kind = *kind;
+
+    const bool ok = readInstant(record, "createdAt", item.createdAt) &&
+                    readInstant(record, "lastUsedAt", item.lastUsedAt) &&
+                    readBool(record, "pinned", item.pinned) &&
+                    readOptionalString(record, "text", item.text) &&
+                    readOptionalStringList(record, "filePaths", item.filePaths) &&
+                    readOptionalInteger(record, "imageWidth", item.imageWidth) &&
+                    readOptionalInteger(record, "imageHeight", item.imageHeight) &&
+                    readBool(record, "hasRichText", item.hasRichText) &&
+                    readOptionalString(record, "sourceBundleID", item.sourceBundleID) &&
+                    readOptionalString(record, "sourceAppName", item.sourceAppName) &&
+                    readString(record, "contentHash", item.contentHash) &&
+                    readInteger(record, "byteSize", item.byteSize);
+    if (!ok)
+        return std::nullopt;
+    return item;
+}
+
+// Parses with a parser sized for the document; simdjson also rejects bytes that are not UTF-8.
+simdjson::error_code parse(simdjson::dom::parser &parser, QByteArrayView bytes, element &root)
+{
+    return parser.parse(bytes.data(), size_t(bytes.size())).get(root);
 }
 
 } // namespace
@@ -289,64 +369,31 @@ QByteArray encodeIndex(const QList<ClipItem> &items)
     return out;
 }
 
-std::optional<ClipItem> decodeItem(const QJsonObject &object)
+std::optional<ClipItem> decodeItem(QByteArrayView json)
 {
-    ClipItem item;
-
-    QString idText;
-    if (!readString(object.value(QLatin1String("id")), idText))
+    simdjson::dom::parser parser;
+    element root;
+    object record;
+    if (parse(parser, json, root) != simdjson::SUCCESS || root.get_object().get(record))
         return std::nullopt;
-    const auto id = uuidFromText(idText);
-    if (!id)
-        return std::nullopt;
-    item.id = *id;
-
-    QString kindText;
-    if (!readString(object.value(QLatin1String("kind")), kindText))
-        return std::nullopt;
-    const auto kind = clipKindFromName(kindText);
-    if (!kind)
-        return std::nullopt;
-    item.kind = *kind;
-
-    const bool ok =
-        readInstant(object.value(QLatin1String("createdAt")), item.createdAt) &&
-        readInstant(object.value(QLatin1String("lastUsedAt")), item.lastUsedAt) &&
-        readBool(object.value(QLatin1String("pinned")), item.pinned) &&
-        readOptionalString(object.value(QLatin1String("text")), item.text) &&
-        readOptionalStringList(object.value(QLatin1String("filePaths")), item.filePaths) &&
-        readOptionalInteger(object.value(QLatin1String("imageWidth")), item.imageWidth) &&
-        readOptionalInteger(object.value(QLatin1String("imageHeight")), item.imageHeight) &&
-        readBool(object.value(QLatin1String("hasRichText")), item.hasRichText) &&
-        readOptionalString(object.value(QLatin1String("sourceBundleID")), item.sourceBundleID) &&
-        readOptionalString(object.value(QLatin1String("sourceAppName")), item.sourceAppName) &&
-        readString(object.value(QLatin1String("contentHash")), item.contentHash) &&
-        readInteger(object.value(QLatin1String("byteSize")), item.byteSize);
-    if (!ok)
-        return std::nullopt;
-    return item;
+    return decodeRecord(record);
 }
 
-std::optional<QList<ClipItem>> decodeIndex(const QByteArray &bytes)
+std::optional<QList<ClipItem>> decodeIndex(QByteArrayView bytes)
 {
-    // The JSON parser would quietly replace invalid UTF-8; an index that is not UTF-8 is corrupt.
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    (void)utf8.decode(bytes).operator QString();
-    if (utf8.hasError())
+    simdjson::dom::parser parser;
+    element root;
+    simdjson::dom::array array;
+    if (parse(parser, bytes, root) != simdjson::SUCCESS || root.get_array().get(array))
         return std::nullopt;
 
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
-    if (error.error != QJsonParseError::NoError || !document.isArray())
-        return std::nullopt;
-
-    const QJsonArray array = document.array();
     QList<ClipItem> items;
-    items.reserve(array.size());
-    for (const QJsonValue element : array) {
-        if (!element.isObject())
+    items.reserve(qsizetype(array.size()));
+    for (const element entry : array) {
+        object record;
+        if (entry.get_object().get(record) != simdjson::SUCCESS)
             return std::nullopt;
-        auto item = decodeItem(element.toObject());
+        auto item = decodeRecord(record);
         if (!item)
             return std::nullopt;
         items.append(std::move(*item));

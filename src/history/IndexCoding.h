@@ -3,7 +3,6 @@
 #include "history/ClipRecords.h"
 
 #include <QByteArray>
-#include <QJsonObject>
 #include <QList>
 
 #include <optional>
@@ -19,13 +18,13 @@ QByteArray encodeItem(const ClipItem &item);
 // The whole index: a compact JSON array of entries, in list order.
 QByteArray encodeIndex(const QList<ClipItem> &items);
 
-// One entry from a JSON object; absent when a required key is missing, a value has the wrong
-// type, the id is not a UUID or the kind names no case. Unknown keys are ignored; null reads as
-// absent.
-std::optional<ClipItem> decodeItem(const QJsonObject &object);
+// One entry from the text of a JSON object; absent when a required key is missing, a value has
+// the wrong type, the id is not a UUID or the kind names no case. Unknown keys are ignored; null
+// reads as absent.
+std::optional<ClipItem> decodeItem(QByteArrayView json);
 // A whole index. Any record that fails makes the whole index fail, as do bytes that are not
 // UTF-8 or not a JSON array. Safe on arbitrary input.
-std::optional<QList<ClipItem>> decodeIndex(const QByteArray &bytes);
+std::optional<QList<ClipItem>> decodeIndex(QByteArrayView bytes);
 
 } // namespace IndexCoding
 } // namespace tessaly

@@ -17,10 +17,7 @@ public:
     static constexpr double unixOffset = 978307200.0;
 
     constexpr Instant() = default;
-    constexpr explicit Instant(double secondsSinceReference)
-        : m_seconds(secondsSinceReference)
-    {
-    }
+    constexpr explicit Instant(double secondsSinceReference) : m_seconds(secondsSinceReference) {}
 
     static Instant now()
     {
@@ -40,8 +37,7 @@ public:
 
     QDateTime toDateTime() const
     {
-        return QDateTime::fromMSecsSinceEpoch(qint64((m_seconds + unixOffset) * 1000.0),
-                                              Qt::UTC);
+        return QDateTime::fromMSecsSinceEpoch(qint64((m_seconds + unixOffset) * 1000.0), Qt::UTC);
     }
 
     // Seconds from `other` to this instant (positive when this one is later).

@@ -4,8 +4,7 @@
 
 namespace tessaly {
 
-SerialQueue::SerialQueue(const QString &label)
-    : m_label(label)
+SerialQueue::SerialQueue(const QString &label) : m_label(label)
 {
     m_worker = std::thread([this] { run(); });
     // Thread names are limited to 15 bytes; the tail of a reverse-DNS label is the telling part.

@@ -2,10 +2,7 @@
 
 namespace tessaly {
 
-ThumbnailCache::ThumbnailCache(qint64 costLimitBytes)
-    : m_images(costLimitBytes)
-{
-}
+ThumbnailCache::ThumbnailCache(qint64 costLimitBytes) : m_images(costLimitBytes) {}
 
 ThumbnailCache &ThumbnailCache::shared()
 {

@@ -62,8 +62,8 @@ std::optional<HotKeyCombo> HotKeyCombo::fromJson(const QByteArray &json)
         return std::nullopt;
     const QJsonObject object = document.object();
     const auto key = readUnsigned(object.value(QLatin1String("keyCode")), 0xFFFF);
-    const auto mods = readUnsigned(object.value(QLatin1String("modifiers")),
-                                   std::numeric_limits<quint64>::max());
+    const auto mods =
+        readUnsigned(object.value(QLatin1String("modifiers")), std::numeric_limits<quint64>::max());
     if (!key || !mods)
         return std::nullopt;
     return HotKeyCombo(quint16(*key), *mods);

@@ -33,11 +33,7 @@ public:
     quint64 modifiers = defaultModifiers;
 
     constexpr HotKeyCombo() = default;
-    constexpr HotKeyCombo(quint16 key, quint64 mods)
-        : keyCode(key)
-        , modifiers(mods)
-    {
-    }
+    constexpr HotKeyCombo(quint16 key, quint64 mods) : keyCode(key), modifiers(mods) {}
 
     // ⇧⌘V: key code 9 with command and shift.
     static constexpr HotKeyCombo defaultCombo() { return {}; }

@@ -9,7 +9,13 @@
 namespace tessaly {
 
 // Where the history panel opens. Stored in the settings by its name.
-enum class PanelPosition { Caret, Mouse, Remembered, Center };
+enum class PanelPosition
+{
+    Caret,
+    Mouse,
+    Remembered,
+    Center
+};
 
 inline constexpr std::array<PanelPosition, 4> allPanelPositions = {
     PanelPosition::Caret, PanelPosition::Mouse, PanelPosition::Remembered, PanelPosition::Center};

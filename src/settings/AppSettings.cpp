@@ -56,8 +56,7 @@ std::optional<double> toReal(const QVariant &value)
 } // namespace
 
 AppSettings::AppSettings(const QString &storePath, QObject *parent)
-    : QObject(parent)
-    , m_store(std::make_unique<QSettings>(storePath, QSettings::IniFormat))
+    : QObject(parent), m_store(std::make_unique<QSettings>(storePath, QSettings::IniFormat))
 {
     load();
 }
@@ -74,8 +73,8 @@ AppSettings &AppSettings::shared()
 {
     std::lock_guard lock(sharedMutex);
     if (!sharedInstance) {
-        sharedInstance = new AppSettings(sharedPathOverride.isEmpty() ? defaultStorePath()
-                                                                      : sharedPathOverride);
+        sharedInstance =
+            new AppSettings(sharedPathOverride.isEmpty() ? defaultStorePath() : sharedPathOverride);
     }
     return *sharedInstance;
 }
@@ -96,9 +95,9 @@ QString AppSettings::storePath() const
 const QStringList &AppSettings::defaultIgnoredBundleIDs()
 {
     static const QStringList ids = {
-        QStringLiteral("com.apple.keychainaccess"),   QStringLiteral("com.apple.Passwords"),
-        QStringLiteral("com.1password.1password"),    QStringLiteral("com.agilebits.onepassword7"),
-        QStringLiteral("com.bitwarden.desktop"),      QStringLiteral("com.lastpass.LastPass"),
+        QStringLiteral("com.apple.keychainaccess"), QStringLiteral("com.apple.Passwords"),
+        QStringLiteral("com.1password.1password"),  QStringLiteral("com.agilebits.onepassword7"),
+        QStringLiteral("com.bitwarden.desktop"),    QStringLiteral("com.lastpass.LastPass"),
     };
     return ids;
 }

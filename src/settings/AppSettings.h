@@ -31,8 +31,8 @@ class AppSettings : public QObject
                    ignoreConcealedChanged)
     Q_PROPERTY(QStringList ignoredBundleIDs READ ignoredBundleIDs WRITE setIgnoredBundleIDs NOTIFY
                    ignoredBundleIDsChanged)
-    Q_PROPERTY(tessaly::PanelPosition panelPosition READ panelPosition WRITE setPanelPosition
-                   NOTIFY panelPositionChanged)
+    Q_PROPERTY(tessaly::PanelPosition panelPosition READ panelPosition WRITE setPanelPosition NOTIFY
+                   panelPositionChanged)
     Q_PROPERTY(bool isPaused READ isPaused WRITE setIsPaused NOTIFY isPausedChanged)
     Q_PROPERTY(bool hasCompletedOnboarding READ hasCompletedOnboarding WRITE
                    setHasCompletedOnboarding NOTIFY hasCompletedOnboardingChanged)

@@ -53,11 +53,10 @@ QJsonObject objectOf(const ClipItem &item)
     return QJsonDocument::fromJson(IndexCoding::encodeItem(item)).object();
 }
 
-std::optional<ClipItem> decodeText(const char *json)
+std::optional<ClipItem> decodeText(const std::string &json)
 {
-    const QJsonDocument document = QJsonDocument::fromJson(json);
-    EXPECT_TRUE(document.isObject()) << json;
-    return IndexCoding::decodeItem(document.object());
+    EXPECT_TRUE(QJsonDocument::fromJson(QByteArray::fromStdString(json)).isObject()) << json;
+    return IndexCoding::decodeItem(QByteArrayView(json.data(), qsizetype(json.size())));
 }
 
 const char *validRecord = R"({"id":"3F2504E0-4F89-11D3-9A0C-0305E82C3301","kind":"text",
@@ -74,8 +73,8 @@ std::string withField(const std::string &field)
 
 TEST(ClipRecords, KindNamesRoundTripAndRejectOthers)
 {
-    for (auto kind : {ClipKind::Text, ClipKind::Link, ClipKind::Color, ClipKind::Image,
-                      ClipKind::File})
+    for (auto kind :
+         {ClipKind::Text, ClipKind::Link, ClipKind::Color, ClipKind::Image, ClipKind::File})
         EXPECT_EQ(clipKindFromName(clipKindName(kind)), kind);
     EXPECT_EQ(clipKindName(ClipKind::Color), QStringLiteral("color"));
     EXPECT_FALSE(clipKindFromName(u"Text"));
@@ -100,7 +99,7 @@ TEST(ClipRecords, FullItemRoundTripsExactly)
 {
     const ClipItem item = fullItem();
     const QByteArray json = IndexCoding::encodeItem(item);
-    const auto decoded = IndexCoding::decodeItem(QJsonDocument::fromJson(json).object());
+    const auto decoded = IndexCoding::decodeItem(json);
     ASSERT_TRUE(decoded);
     EXPECT_EQ(*decoded, item);
     EXPECT_EQ(decoded->createdAt.secondsSinceReference(), 786000000.123456789);
@@ -109,9 +108,9 @@ TEST(ClipRecords, FullItemRoundTripsExactly)
 TEST(ClipRecords, KeysAreWrittenInFieldOrderAndAbsentOptionalsOmitted)
 {
     const QByteArray json = IndexCoding::encodeItem(fullItem());
-    const char *order[] = {"\"id\"",          "\"kind\"",       "\"createdAt\"",
-                           "\"lastUsedAt\"",  "\"pinned\"",     "\"text\"",
-                           "\"filePaths\"",   "\"imageWidth\"", "\"imageHeight\"",
+    const char *order[] = {"\"id\"",          "\"kind\"",           "\"createdAt\"",
+                           "\"lastUsedAt\"",  "\"pinned\"",         "\"text\"",
+                           "\"filePaths\"",   "\"imageWidth\"",     "\"imageHeight\"",
                            "\"hasRichText\"", "\"sourceBundleID\"", "\"sourceAppName\"",
                            "\"contentHash\"", "\"byteSize\""};
     qsizetype last = -1;
@@ -131,8 +130,7 @@ TEST(ClipRecords, KeysAreWrittenInFieldOrderAndAbsentOptionalsOmitted)
 TEST(ClipRecords, InstantsCountFrom2001)
 {
     ClipItem item = minimalItem();
-    EXPECT_EQ(item.createdAt.toDateTime(),
-              QDateTime(QDate(2001, 1, 1), QTime(0, 0), Qt::UTC));
+    EXPECT_EQ(item.createdAt.toDateTime(), QDateTime(QDate(2001, 1, 1), QTime(0, 0), Qt::UTC));
     const auto decoded = decodeText(R"({"id":"3F2504E0-4F89-11D3-9A0C-0305E82C3301",
         "kind":"text","createdAt":0,"lastUsedAt":0,"pinned":false,"hasRichText":false,
         "contentHash":"","byteSize":0})");
@@ -143,7 +141,7 @@ TEST(ClipRecords, InstantsCountFrom2001)
 TEST(ClipRecords, NullAndUnknownKeysAndEscapedSlashesAreAccepted)
 {
     const auto decoded = decodeText(withField(R"("text":null,"sourceAppName":null,
-        "future":{"x":[1,2]},"sourceBundleID":"org.example\/app")").c_str());
+        "future":{"x":[1,2]},"sourceBundleID":"org.example\/app")"));
     ASSERT_TRUE(decoded);
     EXPECT_FALSE(decoded->text);
     EXPECT_FALSE(decoded->sourceAppName);
@@ -278,8 +276,7 @@ TEST(PayloadCoding, ReadsXmlPropertyLists)
     const auto decoded = PayloadCoding::decode(xml);
     ASSERT_TRUE(decoded);
     ASSERT_EQ(decoded->items.size(), 1);
-    EXPECT_EQ(decoded->items[0].value(QStringLiteral("public.utf8-plain-text")),
-              QByteArray("olá"));
+    EXPECT_EQ(decoded->items[0].value(QStringLiteral("public.utf8-plain-text")), QByteArray("olá"));
 }
 
 TEST(PayloadCoding, RejectsOtherShapesAndGarbage)
@@ -325,7 +322,8 @@ out = [{k: v.hex() for k, v in d.items()} for d in root['items']]
 print(json.dumps(out, sort_keys=True))
 )";
     QProcess python;
-    python.start(QStringLiteral("python3"), {QStringLiteral("-c"), QString::fromUtf8(script), path});
+    python.start(QStringLiteral("python3"),
+                 {QStringLiteral("-c"), QString::fromUtf8(script), path});
     ASSERT_TRUE(python.waitForFinished(20000));
     ASSERT_EQ(python.exitCode(), 0) << python.readAllStandardError().constData();
 

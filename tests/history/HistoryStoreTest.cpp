@@ -108,7 +108,8 @@ TEST_F(HistoryStoreTest, WritesEveryFileOwnerOnly)
     store->add(capture);
     store->waitForPendingWrites();
     const QUuid id = store->items().first().id;
-    for (const QString &path : {store->indexPath(), store->payloadPath(id), store->thumbnailPath(id)}) {
+    for (const QString &path :
+         {store->indexPath(), store->payloadPath(id), store->thumbnailPath(id)}) {
         ASSERT_TRUE(QFileInfo::exists(path)) << path.toStdString();
         EXPECT_EQ(test::modeOf(path), 0600u) << path.toStdString();
     }
@@ -206,10 +207,10 @@ TEST_F(HistoryStoreTest, TrimKeepsPinnedAndNewestUnpinned)
     QSignalSpy changed(store.get(), &HistoryStore::itemsChanged);
     store->trim();
     EXPECT_EQ(changed.count(), 1);
-    EXPECT_EQ(texts(), (QList<QString>{QStringLiteral("e4"), QStringLiteral("e3"),
-                                       QStringLiteral("e2"), QStringLiteral("e1"),
-                                       QStringLiteral("e0"), QStringLiteral("e8"),
-                                       QStringLiteral("e7"), QStringLiteral("e6")}));
+    EXPECT_EQ(texts(),
+              (QList<QString>{QStringLiteral("e4"), QStringLiteral("e3"), QStringLiteral("e2"),
+                              QStringLiteral("e1"), QStringLiteral("e0"), QStringLiteral("e8"),
+                              QStringLiteral("e7"), QStringLiteral("e6")}));
     store->waitForPendingWrites();
     EXPECT_EQ(QDir(store->payloadDirectory()).entryList(QDir::Files).size(), 8);
 
@@ -355,8 +356,12 @@ TEST_F(HistoryStoreTest, BadIndexLoadsEmptyAndIsOverwrittenByTheNextSave)
     store->waitForPendingWrites();
     const QByteArray good = indexBytes();
     const QList<QByteArray> badIndexes = {
-        QByteArray(), QByteArray("[]"), good.left(good.size() - 3), QByteArray("\xff\xfe[]"),
-        QByteArray("garbage"), QByteArray(good).replace("\"kind\":\"text\"", "\"kind\":\"x\"")};
+        QByteArray(),
+        QByteArray("[]"),
+        good.left(good.size() - 3),
+        QByteArray("\xff\xfe[]"),
+        QByteArray("garbage"),
+        QByteArray(good).replace("\"kind\":\"text\"", "\"kind\":\"x\"")};
     for (const QByteArray &bad : badIndexes) {
         store->waitForPendingWrites();
         ASSERT_TRUE(PrivateFiles::writeAtomically(store->indexPath(), bad));
@@ -368,7 +373,8 @@ TEST_F(HistoryStoreTest, BadIndexLoadsEmptyAndIsOverwrittenByTheNextSave)
         clock = Instant(50);
         reopened->add(textCapture(QStringLiteral("novo")));
         reopened->waitForPendingWrites();
-        const auto rewritten = IndexCoding::decodeIndex(*PrivateFiles::readAll(reopened->indexPath()));
+        const auto rewritten =
+            IndexCoding::decodeIndex(*PrivateFiles::readAll(reopened->indexPath()));
         ASSERT_TRUE(rewritten);
         EXPECT_EQ(rewritten->size(), 1);
     }

@@ -34,13 +34,12 @@ TEST_F(AppSettingsTest, FreshStoreHasTheDefaults)
     EXPECT_EQ(settings->maxItems(), 50);
     EXPECT_TRUE(settings->autoPaste());
     EXPECT_TRUE(settings->ignoreConcealed());
-    EXPECT_EQ(settings->ignoredBundleIDs(),
-              (QStringList{QStringLiteral("com.apple.keychainaccess"),
-                           QStringLiteral("com.apple.Passwords"),
-                           QStringLiteral("com.1password.1password"),
-                           QStringLiteral("com.agilebits.onepassword7"),
-                           QStringLiteral("com.bitwarden.desktop"),
-                           QStringLiteral("com.lastpass.LastPass")}));
+    EXPECT_EQ(
+        settings->ignoredBundleIDs(),
+        (QStringList{
+            QStringLiteral("com.apple.keychainaccess"), QStringLiteral("com.apple.Passwords"),
+            QStringLiteral("com.1password.1password"), QStringLiteral("com.agilebits.onepassword7"),
+            QStringLiteral("com.bitwarden.desktop"), QStringLiteral("com.lastpass.LastPass")}));
     EXPECT_EQ(settings->panelPosition(), PanelPosition::Caret);
     EXPECT_FALSE(settings->isPaused());
     EXPECT_FALSE(settings->hasCompletedOnboarding());

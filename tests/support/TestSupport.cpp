@@ -43,7 +43,8 @@ bool waitUntil(const std::function<bool()> &done, int timeoutMs)
 
 unsigned modeOf(const QString &path)
 {
-    struct stat info {};
+    struct stat info
+    {};
     if (::stat(QFile::encodeName(path).constData(), &info) != 0)
         return 0;
     return info.st_mode & 07777;

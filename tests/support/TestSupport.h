@@ -10,8 +10,7 @@
 namespace tessaly::test {
 
 // A text capture as the clipboard reader would make it for `text`.
-Capture textCapture(const QString &text, const QString &bundleID = {},
-                    const QString &appName = {});
+Capture textCapture(const QString &text, const QString &bundleID = {}, const QString &appName = {});
 
 // Runs the event loop until `done` answers true or the timeout passes; answers `done()`.
 bool waitUntil(const std::function<bool()> &done, int timeoutMs = 5000);

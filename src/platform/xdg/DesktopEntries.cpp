@@ -57,10 +57,9 @@ DesktopEntries &DesktopEntries::shared()
 }
 
 DesktopEntries::DesktopEntries(const QStringList &applicationDirectories)
-    : m_directories(applicationDirectories)
-    , m_explicitDirectories(!applicationDirectories.isEmpty())
-{
-}
+    : m_directories(applicationDirectories),
+      m_explicitDirectories(!applicationDirectories.isEmpty())
+{}
 
 QStringList DesktopEntries::defaultApplicationDirectories()
 {
