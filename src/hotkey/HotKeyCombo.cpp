@@ -1,5 +1,7 @@
 #include "hotkey/HotKeyCombo.h"
 
+#include "hotkey/KeyboardLayout.h"
+
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonParseError>
@@ -34,6 +36,20 @@ std::optional<quint64> readUnsigned(const QJsonValue &value, quint64 max)
 
 } // namespace
 
+QString HotKeyCombo::displayString() const
+{
+    QString text;
+    if (hasControl())
+        text += QStringLiteral("⌃");
+    if (hasOption())
+        text += QStringLiteral("⌥");
+    if (hasShift())
+        text += QStringLiteral("⇧");
+    if (hasCommand())
+        text += QStringLiteral("⌘");
+    return text + KeyboardLayout::displayName(keyCode);
+}
+
 quint32 HotKeyCombo::hotKeyModifierMask() const
 {
     quint32 mask = 0;
@@ -62,8 +78,8 @@ std::optional<HotKeyCombo> HotKeyCombo::fromJson(const QByteArray &json)
         return std::nullopt;
     const QJsonObject object = document.object();
     const auto key = readUnsigned(object.value(QLatin1String("keyCode")), 0xFFFF);
-    const auto mods = readUnsigned(object.value(QLatin1String("modifiers")),
-                                   std::numeric_limits<quint64>::max());
+    const auto mods =
+        readUnsigned(object.value(QLatin1String("modifiers")), std::numeric_limits<quint64>::max());
     if (!key || !mods)
         return std::nullopt;
     return HotKeyCombo(quint16(*key), *mods);
