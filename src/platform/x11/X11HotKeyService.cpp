@@ -97,10 +97,17 @@ void X11HotKeyService::ungrab()
     if (m_grabs.isEmpty())
         return;
     if (isConnected()) {
+        // Waits until the server has released them: what another client does next (a
+        // synthetic keystroke, a grab of its own) must find the keys free.
         xcb_connection_t *connection = m_connection.get();
-        for (const KeyGrab &variant : std::as_const(m_grabs))
-            xcb_ungrab_key(connection, variant.keyCode, m_root, variant.modifiers);
-        xcb_flush(connection);
+        QList<xcb_void_cookie_t> cookies;
+        for (const KeyGrab &variant : std::as_const(m_grabs)) {
+            cookies.append(
+                xcb_ungrab_key_checked(connection, variant.keyCode, m_root, variant.modifiers));
+        }
+        for (const xcb_void_cookie_t &cookie : cookies)
+            Reply<xcb_generic_error_t> error{xcb_request_check(connection, cookie)};
+        scheduleRead();
     }
     m_grabs.clear();
     m_keyDown = false;
