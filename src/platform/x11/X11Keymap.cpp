@@ -86,6 +86,10 @@ std::unique_ptr<X11Keymap> X11Keymap::read(xcb_connection_t *connection)
 {
     if (!connection || xcb_connection_has_error(connection))
         return nullptr;
+    if (!xkb_x11_setup_xkb_extension(
+            connection, XKB_X11_MIN_MAJOR_XKB_VERSION, XKB_X11_MIN_MINOR_XKB_VERSION,
+            XKB_X11_SETUP_XKB_EXTENSION_NO_FLAGS, nullptr, nullptr, nullptr, nullptr))
+        return nullptr;
     const int32_t device = xkb_x11_get_core_keyboard_device_id(connection);
     if (device < 0)
         return nullptr;

@@ -22,9 +22,8 @@ namespace tessaly::x11 {
 class X11Keymap
 {
 public:
-    // Reads the keymap and the modifier mapping of the connection's core keyboard; null when the
-    // server has no usable XKB or the connection failed. XKB must have been set up on the
-    // connection (watchKeyboardChanges does that).
+    // Reads the keymap and the modifier mapping of the connection's core keyboard (setting XKB up
+    // on the connection first); null when the server has no usable XKB or the connection failed.
     static std::unique_ptr<X11Keymap> read(xcb_connection_t *connection);
 
     // Sets up XKB on the connection and asks for the events that announce a new keymap or a
