@@ -185,8 +185,14 @@ TEST_F(GlobalHotKeyE2ETest, TheGrabFollowsAModifierMappingChange)
     press(QStringLiteral("ctrl+shift+v"));
     ASSERT_TRUE(waitForPresses(1));
 
-    // A new layout keeps it working.
+    // A new keymap puts NumLock back on Mod2, and the grab follows it there.
+    press(QStringLiteral("Num_Lock"));
+    ASSERT_TRUE(waitUntil([&] { return !(m_client->lockedModifiers() & mod3); }));
     ASSERT_EQ(m_server.run(QStringLiteral("setxkbmap"), {QStringLiteral("de")}), 0);
+    const x11::X11HotKeyService::KeyGrab back{m_vKey, uint16_t(controlShift | mod2)};
+    ASSERT_TRUE(waitUntil([&] { return m_service->grabs().contains(back); }, 10000));
+    press(QStringLiteral("Num_Lock"));
+    ASSERT_TRUE(waitUntil([&] { return m_client->lockedModifiers() & mod2; }));
     press(QStringLiteral("ctrl+shift+v"));
     ASSERT_TRUE(waitForPresses(2));
 }
