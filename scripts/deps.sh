@@ -17,7 +17,7 @@ TESSALY_PACKAGES=(
     libxcb-res0-dev libxcb-shape0-dev libxkbcommon-dev libxkbcommon-x11-dev
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev python3
-    xvfb openbox xclip xdotool x11-xkb-utils x11-utils xterm xcompmgr
+    xvfb openbox xclip xdotool x11-xkb-utils xkb-data x11-utils xterm xcompmgr
     dbus dbus-x11 at-spi2-core
     # a desktop icon theme and fonts for the panel
     hicolor-icon-theme adwaita-icon-theme fonts-dejavu-core

@@ -1,5 +1,7 @@
 #include "hotkey/HotKeyCombo.h"
 
+#include "hotkey/KeyboardLayout.h"
+
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonParseError>
@@ -33,6 +35,20 @@ std::optional<quint64> readUnsigned(const QJsonValue &value, quint64 max)
 }
 
 } // namespace
+
+QString HotKeyCombo::displayString() const
+{
+    QString text;
+    if (hasControl())
+        text += QStringLiteral("⌃");
+    if (hasOption())
+        text += QStringLiteral("⌥");
+    if (hasShift())
+        text += QStringLiteral("⇧");
+    if (hasCommand())
+        text += QStringLiteral("⌘");
+    return text + KeyboardLayout::displayName(keyCode);
+}
 
 quint32 HotKeyCombo::hotKeyModifierMask() const
 {

@@ -17,6 +17,8 @@ struct HotKeyCombo
     Q_GADGET
     Q_PROPERTY(int keyCode READ keyCodeValue CONSTANT)
     Q_PROPERTY(qulonglong modifiers READ modifiersValue CONSTANT)
+    // Follows the keyboard layout: read it again when the layout may have changed.
+    Q_PROPERTY(QString displayString READ displayString)
 
 public:
     static constexpr quint64 shiftFlag = 0x20000;
@@ -42,6 +44,10 @@ public:
     bool hasControl() const { return modifiers & controlFlag; }
     bool hasOption() const { return modifiers & optionFlag; }
     bool hasCommand() const { return modifiers & commandFlag; }
+
+    // Text for the user: the symbols of the modifiers held, always in the order ⌃ ⌥ ⇧ ⌘, then
+    // the key's name on the current layout, with nothing between them: ⇧⌘V, ⌃⌘Espaço, F1.
+    QString displayString() const;
 
     // The hot-key service's mask: command 0x100, shift 0x200, option 0x800, control 0x1000.
     quint32 hotKeyModifierMask() const;
