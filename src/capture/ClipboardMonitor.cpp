@@ -68,6 +68,7 @@ void ClipboardMonitor::finish()
     if (m_timer)
         m_timer->stop();
     disconnect(&m_pasteboard, &Pasteboard::changed, this, &ClipboardMonitor::tick);
+    tick(); // a change made until now is still read
     m_worker->drain();
     deliver();
 }

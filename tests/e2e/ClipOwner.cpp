@@ -11,6 +11,9 @@
 //   clip_owner endless                                UTF8_STRING "small" and application/x-big
 //                                                      sent as INCR without end (100 MB);
 //                                                      prints "sent N" once the requestor stops
+//   clip_owner slow                                   UTF8_STRING "slow but sure", answered
+//                                                      0.3 s after it is asked for; prints
+//                                                      "asked" when TARGETS is asked for
 //   clip_owner window CLASS INSTANCE [--gtk-id ID] [--dialog]
 //                                                      maps a window (and a dialog transient
 //                                                      for it) and activates it
@@ -169,6 +172,10 @@ int misbehave(const QString &mode)
             } else if (mode == u"bogus-atoms") {
                 const uint32_t atoms[] = {0x7ffffff0, owner.utf8, 0x7ffffff1, 0, 0x7ffffff2};
                 owner.answer(request, XCB_ATOM_ATOM, 32, atoms, 5);
+            } else if (mode == u"slow") {
+                const uint32_t atoms[] = {owner.targets, owner.utf8};
+                owner.answer(request, XCB_ATOM_ATOM, 32, atoms, 2);
+                say("asked");
             } else if (mode == u"die-mid-transfer") {
                 const uint32_t atoms[] = {owner.targets, owner.utf8, png};
                 owner.answer(request, XCB_ATOM_ATOM, 32, atoms, 3);
@@ -180,6 +187,11 @@ int misbehave(const QString &mode)
         }
         if (mode == u"bogus-atoms" && request.target == owner.utf8) {
             owner.answer(request, owner.utf8, 8, "survivor", 8);
+            continue;
+        }
+        if (mode == u"slow" && request.target == owner.utf8) {
+            ::usleep(300'000);
+            owner.answer(request, owner.utf8, 8, "slow but sure", 13);
             continue;
         }
         if (mode == u"endless" && request.target == owner.utf8) {
