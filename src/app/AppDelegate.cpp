@@ -25,11 +25,8 @@ void logLine(const QString &line)
 } // namespace
 
 AppDelegate::AppDelegate(AppSettings &settings, HistoryStore &store, QObject *parent)
-    : QObject(parent)
-    , m_settings(settings)
-    , m_store(store)
-{
-}
+    : QObject(parent), m_settings(settings), m_store(store)
+{}
 
 AppDelegate::~AppDelegate()
 {
@@ -69,8 +66,8 @@ AppDelegate::Launch AppDelegate::applicationDidFinishLaunching()
 bool AppDelegate::createSystemServices()
 {
     auto pasteboard = std::make_unique<X11Pasteboard>();
-    auto workspace = std::make_unique<X11Workspace>(bundleIdentifier(),
-                                                    QCoreApplication::applicationName());
+    auto workspace =
+        std::make_unique<X11Workspace>(bundleIdentifier(), QCoreApplication::applicationName());
     if (!pasteboard->isValid() || !workspace->isValid()) {
         logLine(QStringLiteral("Tessaly: sem acesso à área de transferência do X11 (DISPLAY=%1).")
                     .arg(qEnvironmentVariable("DISPLAY")));

@@ -29,7 +29,8 @@ public:
     // The program's own application id; its windows are recognised by process id.
     static QString bundleIdentifier() { return QStringLiteral("br.com.norvale.tessaly"); }
 
-    enum class Launch {
+    enum class Launch
+    {
         Running,        // launched; the event loop runs until the program is asked to end
         AlreadyRunning, // another copy runs: this one ends at once, quietly
         Failed,         // the session offers no clipboard to watch (no X11 display)

@@ -9,10 +9,7 @@
 
 namespace tessaly {
 
-SingleInstance::SingleInstance(QObject *parent)
-    : QObject(parent)
-{
-}
+SingleInstance::SingleInstance(QObject *parent) : QObject(parent) {}
 
 SingleInstance::~SingleInstance() = default;
 

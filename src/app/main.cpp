@@ -19,7 +19,8 @@ int main(int argc, char *argv[])
 
     // Ending on a signal goes through the event loop, like quitting from the menu.
     TerminationSignals terminationSignals;
-    QObject::connect(&terminationSignals, &TerminationSignals::received, &app, &QCoreApplication::quit);
+    QObject::connect(&terminationSignals, &TerminationSignals::received, &app,
+                     &QCoreApplication::quit);
 
     AppDelegate delegate(AppSettings::shared(), HistoryStore::shared());
     int status = 0;

@@ -29,14 +29,10 @@ struct ClipboardMonitor::Outcomes
 
 ClipboardMonitor::ClipboardMonitor(HistoryStore &store, AppSettings &settings,
                                    Pasteboard &pasteboard, Workspace *workspace, QObject *parent)
-    : QObject(parent)
-    , m_store(store)
-    , m_settings(settings)
-    , m_pasteboard(pasteboard)
-    , m_workspace(workspace)
-    , m_lastChangeCount(pasteboard.changeCount())
-    , m_outcomes(std::make_shared<Outcomes>())
-    , m_worker(std::make_unique<SerialQueue>(QStringLiteral("br.com.norvale.tessaly.capture")))
+    : QObject(parent), m_store(store), m_settings(settings), m_pasteboard(pasteboard),
+      m_workspace(workspace), m_lastChangeCount(pasteboard.changeCount()),
+      m_outcomes(std::make_shared<Outcomes>()),
+      m_worker(std::make_unique<SerialQueue>(QStringLiteral("br.com.norvale.tessaly.capture")))
 {
     const QString desktopFileName = QGuiApplication::desktopFileName();
     if (!desktopFileName.isEmpty())
@@ -90,20 +86,20 @@ void ClipboardMonitor::tick()
     options.ownBundleID = m_ownBundleID;
     std::shared_ptr<PasteboardReading> reading = m_pasteboard.openReading();
 
-    m_worker->async([this, reading, options, count, outcomes = m_outcomes,
-                     workspace = m_workspace]() mutable {
-        std::optional<Capture> capture;
-        if (!outcomes->dropPending && reading)
-            capture = ClipboardReader::read(*reading, workspace, options);
-        reading.reset(); // let go of the clipboard connection here, off the main thread
-        {
-            std::lock_guard lock(outcomes->mutex);
-            outcomes->queue.push_back({count, std::move(capture)});
-        }
-        // The monitor outlives every task (its destructor joins the worker); a delivery posted
-        // after it is gone is discarded with it.
-        QMetaObject::invokeMethod(this, &ClipboardMonitor::deliver, Qt::QueuedConnection);
-    });
+    m_worker->async(
+        [this, reading, options, count, outcomes = m_outcomes, workspace = m_workspace]() mutable {
+            std::optional<Capture> capture;
+            if (!outcomes->dropPending && reading)
+                capture = ClipboardReader::read(*reading, workspace, options);
+            reading.reset(); // let go of the clipboard connection here, off the main thread
+            {
+                std::lock_guard lock(outcomes->mutex);
+                outcomes->queue.push_back({count, std::move(capture)});
+            }
+            // The monitor outlives every task (its destructor joins the worker); a delivery posted
+            // after it is gone is discarded with it.
+            QMetaObject::invokeMethod(this, &ClipboardMonitor::deliver, Qt::QueuedConnection);
+        });
 }
 
 void ClipboardMonitor::deliver()

@@ -203,8 +203,8 @@ std::optional<Capture> ClipboardReader::read(PasteboardReading &reading, Workspa
         capture.hash = hash(QByteArray("file:") + paths.join(u'\n').toUtf8());
     } else if (!isBlank(string)) {
         capture.kind = classify(*string);
-        capture.text = string->size() > longestText ? prefixOfGraphemes(*string, longestText)
-                                                    : *string;
+        capture.text =
+            string->size() > longestText ? prefixOfGraphemes(*string, longestText) : *string;
         capture.hash = hash(QByteArray("text:") + string->toUtf8());
     } else if (!imageType.isEmpty()) {
         if (!imageData)

@@ -10,7 +10,12 @@ namespace tessaly {
 class PasteboardAccess
 {
 public:
-    enum class State { Allowed, Asks, Denied };
+    enum class State
+    {
+        Allowed,
+        Asks,
+        Denied
+    };
 
     // Derived on every call.
     static State currentState();

@@ -33,10 +33,10 @@ QByteArray encodedImage(int width, int height, const char *format)
 QByteArray jpegWithOrientation(int width, int height)
 {
     QByteArray jpeg = encodedImage(width, height, "jpeg");
-    const QByteArray tiff("II*\0\x08\0\0\0"          // little-endian TIFF, IFD at 8
-                          "\x01\0"                       // one entry
+    const QByteArray tiff("II*\0\x08\0\0\0"                    // little-endian TIFF, IFD at 8
+                          "\x01\0"                             // one entry
                           "\x12\x01\x03\0\x01\0\0\0\x06\0\0\0" // Orientation, SHORT, 1, 6
-                          "\0\0\0\0",                  // no next IFD
+                          "\0\0\0\0",                          // no next IFD
                           26);
     const QByteArray payload = QByteArray("Exif\0\0", 6) + tiff;
     QByteArray segment("\xff\xe1", 2);
@@ -77,8 +77,8 @@ protected:
 
     FakePasteboard pasteboard;
     FakeWorkspace workspace;
-    ReadOptions options{true, {QStringLiteral("com.bitwarden.desktop")},
-                        QStringLiteral("br.com.norvale.tessaly")};
+    ReadOptions options{
+        true, {QStringLiteral("com.bitwarden.desktop")}, QStringLiteral("br.com.norvale.tessaly")};
 };
 
 } // namespace
@@ -181,8 +181,8 @@ TEST_F(ClipboardReaderTest, SnapshotKeepsEveryRepresentationWithinTheLimits)
     capture = read(contents);
     ASSERT_TRUE(capture);
     EXPECT_EQ(capture->payload.items[0].types(),
-              (QStringList{QStringLiteral("UTF8_STRING"), QStringLiteral("a"),
-                           QStringLiteral("b"), QStringLiteral("d")}));
+              (QStringList{QStringLiteral("UTF8_STRING"), QStringLiteral("a"), QStringLiteral("b"),
+                           QStringLiteral("d")}));
     EXPECT_EQ(capture->byteSize, 2 * ClipboardReader::largestRepresentation + 4 + 5);
 
     // No representation was ever asked for more than it could be given: the third was asked
@@ -226,9 +226,10 @@ TEST_F(ClipboardReaderTest, KindIsFilesThenTextThenImage)
 
     // Files win over their names as a string.
     FakePasteboard::Contents contents;
-    contents.items = {itemOf({{QStringLiteral("text/uri-list"),
-                               "file:///home/ana/Relat%C3%B3rio.pdf\r\nfile:///home/ana/fotos/\r\n"},
-                              {QStringLiteral("UTF8_STRING"), "Relatório.pdf\nfotos"}})};
+    contents.items = {
+        itemOf({{QStringLiteral("text/uri-list"),
+                 "file:///home/ana/Relat%C3%B3rio.pdf\r\nfile:///home/ana/fotos/\r\n"},
+                {QStringLiteral("UTF8_STRING"), "Relatório.pdf\nfotos"}})};
     contents.string = QStringLiteral("Relatório.pdf\nfotos");
     contents.fileURLs = {QUrl(QStringLiteral("file:///home/ana/Relat%C3%B3rio.pdf")),
                          QUrl(QStringLiteral("file:///home/ana/fotos/"))};
@@ -243,8 +244,8 @@ TEST_F(ClipboardReaderTest, KindIsFilesThenTextThenImage)
 
     // An image with a caption is text; with a caption of only blanks it is the image.
     contents = {};
-    contents.items = {itemOf({{QStringLiteral("image/png"), png},
-                              {QStringLiteral("UTF8_STRING"), "caption"}})};
+    contents.items = {
+        itemOf({{QStringLiteral("image/png"), png}, {QStringLiteral("UTF8_STRING"), "caption"}})};
     contents.string = QStringLiteral("caption");
     capture = read(contents);
     ASSERT_TRUE(capture);
@@ -306,8 +307,8 @@ TEST_F(ClipboardReaderTest, TextIsCutButHashedWhole)
 
 TEST(ClipboardReaderStatics, CutsOnUserPerceivedCharacters)
 {
-    const QString family = QStringLiteral("👨‍👩‍👧");   // one character, 8 UTF-16 units
-    const QString flag = QStringLiteral("🇧🇷");       // one character, 4 units
+    const QString family = QStringLiteral("👨‍👩‍👧"); // one character, 8 UTF-16 units
+    const QString flag = QStringLiteral("🇧🇷");                   // one character, 4 units
     const QString accented = QStringLiteral("e\u0301"); // e + combining acute: one character
     const QString text = family + flag + accented + QStringLiteral("xyz");
     EXPECT_EQ(ClipboardReader::prefixOfGraphemes(text, 1), family);

@@ -37,8 +37,8 @@ protected:
         environment.insert(u"XDG_DATA_HOME"_s, temp.filePath(u"data"_s));
         environment.insert(u"XDG_CONFIG_HOME"_s, temp.filePath(u"config"_s));
         QDir().mkpath(temp.filePath(u"runtime"_s));
-        QFile::setPermissions(temp.filePath(u"runtime"_s), QFile::ReadOwner | QFile::WriteOwner |
-                                                               QFile::ExeOwner);
+        QFile::setPermissions(temp.filePath(u"runtime"_s),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         environment.insert(u"XDG_RUNTIME_DIR"_s, temp.filePath(u"runtime"_s));
         // Desktop entries of this machine are not the test's business.
         environment.insert(u"XDG_DATA_DIRS"_s, temp.filePath(u"none"_s));

@@ -14,6 +14,10 @@
 //   clip_owner slow                                   UTF8_STRING "slow but sure", answered
 //                                                      0.3 s after it is asked for; prints
 //                                                      "asked" when TARGETS is asked for
+//   clip_owner copier                                 copies each line read from standard input
+//                                                      as UTF8_STRING and prints "copied T" with
+//                                                      T the steady clock (ns) once the server
+//                                                      has made it the owner
 //   clip_owner window CLASS INSTANCE [--gtk-id ID] [--dialog]
 //                                                      maps a window (and a dialog transient
 //                                                      for it) and activates it
@@ -223,6 +227,53 @@ int misbehave(const QString &mode)
     }
 }
 
+int copier()
+{
+    RawOwner owner;
+    if (!owner.connection.isValid())
+        return 2;
+    say("ready");
+    xcb_connection_t *c = owner.connection.get();
+    QByteArray text;
+    QByteArray pending;
+    for (;;) {
+        pollfd descriptors[2] = {{0, POLLIN, 0}, {xcb_get_file_descriptor(c), POLLIN, 0}};
+        ::poll(descriptors, 2, -1);
+        if (descriptors[0].revents) {
+            char buffer[4096];
+            const ssize_t got = ::read(0, buffer, sizeof buffer);
+            if (got <= 0)
+                return 0;
+            pending.append(buffer, got);
+            qsizetype end;
+            while ((end = pending.indexOf('\n')) >= 0) {
+                text = pending.left(end);
+                pending.remove(0, end + 1);
+                xcb_set_selection_owner(c, owner.window, owner.clipboard, XCB_CURRENT_TIME);
+                Reply<xcb_get_input_focus_reply_t> sync(
+                    xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+                const auto now = std::chrono::steady_clock::now().time_since_epoch();
+                say("copied " +
+                    QByteArray::number(
+                        qint64(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count())));
+            }
+        }
+        while (Reply<xcb_generic_event_t> event{xcb_poll_for_event(c)}) {
+            if ((event->response_type & 0x7f) != XCB_SELECTION_REQUEST)
+                continue;
+            const auto request = *reinterpret_cast<xcb_selection_request_event_t *>(event.get());
+            if (request.target == owner.targets) {
+                const uint32_t atoms[] = {owner.targets, owner.utf8};
+                owner.answer(request, XCB_ATOM_ATOM, 32, atoms, 2);
+            } else if (request.target == owner.utf8) {
+                owner.answer(request, owner.utf8, 8, text.constData(), uint32_t(text.size()));
+            } else {
+                owner.notify(request, XCB_ATOM_NONE);
+            }
+        }
+    }
+}
+
 int window(const QStringList &arguments)
 {
     Connection connection;
@@ -247,18 +298,17 @@ int window(const QStringList &arguments)
     const qsizetype gtk = arguments.indexOf(QStringLiteral("--gtk-id"));
     if (gtk >= 0) {
         const QByteArray id = arguments.value(gtk + 1).toUtf8();
-        xcb_change_property(c, XCB_PROP_MODE_REPLACE, main,
-                            connection.atom(QStringLiteral("_GTK_APPLICATION_ID")),
-                            connection.atom(QStringLiteral("UTF8_STRING")), 8,
-                            uint32_t(id.size()), id.constData());
+        xcb_change_property(
+            c, XCB_PROP_MODE_REPLACE, main, connection.atom(QStringLiteral("_GTK_APPLICATION_ID")),
+            connection.atom(QStringLiteral("UTF8_STRING")), 8, uint32_t(id.size()), id.constData());
     }
     xcb_map_window(c, main);
     xcb_window_t shown = main;
     if (arguments.contains(QStringLiteral("--dialog"))) {
         // A dialog without a class of its own, transient for the main window.
         const xcb_window_t dialog = xcb_generate_id(c);
-        xcb_create_window(c, XCB_COPY_FROM_PARENT, dialog, connection.root(), 150, 150, 100, 60,
-                          0, XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
+        xcb_create_window(c, XCB_COPY_FROM_PARENT, dialog, connection.root(), 150, 150, 100, 60, 0,
+                          XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
         xcb_change_property(c, XCB_PROP_MODE_REPLACE, dialog, XCB_ATOM_WM_TRANSIENT_FOR,
                             XCB_ATOM_WINDOW, 32, 1, &main);
         xcb_map_window(c, dialog);
@@ -285,5 +335,7 @@ int main(int argc, char **argv)
         return serve(arguments);
     if (mode == u"window")
         return window(arguments);
+    if (mode == u"copier")
+        return copier();
     return misbehave(mode);
 }

@@ -7,11 +7,8 @@ class FakePasteboard::Reading : public PasteboardReading
 public:
     Reading(Contents contents, std::shared_ptr<QList<std::pair<QString, qint64>>> requests,
             std::mutex *mutex)
-        : m_contents(std::move(contents))
-        , m_requests(std::move(requests))
-        , m_mutex(mutex)
-    {
-    }
+        : m_contents(std::move(contents)), m_requests(std::move(requests)), m_mutex(mutex)
+    {}
 
     QStringList types() override
     {
@@ -90,10 +87,8 @@ private:
 };
 
 FakePasteboard::FakePasteboard(QObject *parent)
-    : Pasteboard(parent)
-    , m_requests(std::make_shared<QList<std::pair<QString, qint64>>>())
-{
-}
+    : Pasteboard(parent), m_requests(std::make_shared<QList<std::pair<QString, qint64>>>())
+{}
 
 void FakePasteboard::copy(const Contents &contents)
 {
@@ -106,8 +101,7 @@ void FakePasteboard::copy(const Contents &contents)
         Q_EMIT changed();
 }
 
-void FakePasteboard::copyText(const QString &text,
-                              const QList<PayloadItem::Representation> &extra)
+void FakePasteboard::copyText(const QString &text, const QList<PayloadItem::Representation> &extra)
 {
     Contents contents;
     PayloadItem item;

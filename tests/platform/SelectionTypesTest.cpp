@@ -37,8 +37,8 @@ TEST(SelectionTypesTest, OnlyLocalFilesComeFromUriLists)
     EXPECT_EQ(urls[2].toLocalFile(), u"/tmp/d"_s);
     EXPECT_TRUE(SelectionTypes::fileURLsFromUriList("\x80\xff garbage"_ba).isEmpty());
 
-    const QList<QUrl> gnome = SelectionTypes::fileURLsFromGnomeCopiedFiles(
-        "cut\nfile:///tmp/x\nfile:///tmp/y"_ba);
+    const QList<QUrl> gnome =
+        SelectionTypes::fileURLsFromGnomeCopiedFiles("cut\nfile:///tmp/x\nfile:///tmp/y"_ba);
     EXPECT_EQ(gnome.size(), 2);
     EXPECT_TRUE(SelectionTypes::fileURLsFromGnomeCopiedFiles("file:///tmp/x"_ba).isEmpty())
         << "the action line is required";

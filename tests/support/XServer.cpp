@@ -155,8 +155,8 @@ bool XServer::waitForWindowManager(int timeoutMs) const
     timer.start();
     while (!managed && timer.elapsed() < timeoutMs && !xcb_connection_has_error(connection)) {
         xcb_get_property_reply_t *list = xcb_get_property_reply(
-            connection,
-            xcb_get_property(connection, 0, root, clientList, XCB_ATOM_WINDOW, 0, 4096), nullptr);
+            connection, xcb_get_property(connection, 0, root, clientList, XCB_ATOM_WINDOW, 0, 4096),
+            nullptr);
         if (list) {
             const auto *windows = static_cast<const xcb_window_t *>(xcb_get_property_value(list));
             const int count = xcb_get_property_value_length(list) / int(sizeof(xcb_window_t));

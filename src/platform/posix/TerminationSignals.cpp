@@ -4,8 +4,8 @@
 
 #include <cerrno>
 #include <csignal>
-#include <iterator>
 #include <fcntl.h>
+#include <iterator>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -23,15 +23,14 @@ void onSignal(int number)
 {
     const int saved = errno;
     const unsigned char byte = static_cast<unsigned char>(number);
-    if (writeEnd >= 0)
-        [[maybe_unused]] ssize_t written = ::write(writeEnd, &byte, 1);
+    if (writeEnd >= 0) [[maybe_unused]]
+        ssize_t written = ::write(writeEnd, &byte, 1);
     errno = saved;
 }
 
 } // namespace
 
-TerminationSignals::TerminationSignals(QObject *parent)
-    : QObject(parent)
+TerminationSignals::TerminationSignals(QObject *parent) : QObject(parent)
 {
     if (writeEnd >= 0 || ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, m_fds) != 0)
         return; // one at a time
@@ -47,8 +46,7 @@ TerminationSignals::TerminationSignals(QObject *parent)
         ::sigaction(handledSignals[i], &action, &previous[i]);
 
     m_notifier = std::make_unique<QSocketNotifier>(m_fds[0], QSocketNotifier::Read);
-    connect(m_notifier.get(), &QSocketNotifier::activated, this,
-            &TerminationSignals::readPending);
+    connect(m_notifier.get(), &QSocketNotifier::activated, this, &TerminationSignals::readPending);
 }
 
 TerminationSignals::~TerminationSignals()

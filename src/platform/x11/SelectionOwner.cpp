@@ -20,9 +20,9 @@ constexpr auto abandonedTransfer = std::chrono::seconds(10);
 
 SelectionOwner::SelectionOwner(const QByteArray &display, std::shared_ptr<AtomCache> atoms,
                                std::function<void()> onForeignChange)
-    : m_connection(std::make_unique<Connection>(display, atoms))
-    , m_lookups(std::make_unique<Connection>(display, atoms))
-    , m_onForeignChange(std::move(onForeignChange))
+    : m_connection(std::make_unique<Connection>(display, atoms)),
+      m_lookups(std::make_unique<Connection>(display, atoms)),
+      m_onForeignChange(std::move(onForeignChange))
 {
     if (!m_connection->isValid() || !m_lookups->isValid())
         return;
@@ -87,8 +87,8 @@ SelectionOwner::~SelectionOwner()
 
 void SelectionOwner::wake(char reason)
 {
-    if (m_wakeFds[1] >= 0)
-        [[maybe_unused]] auto written = ::write(m_wakeFds[1], &reason, 1);
+    if (m_wakeFds[1] >= 0) [[maybe_unused]]
+        auto written = ::write(m_wakeFds[1], &reason, 1);
 }
 
 qint64 SelectionOwner::countOwnChange()
@@ -208,8 +208,8 @@ void SelectionOwner::selectionLost()
 void SelectionOwner::serve(const xcb_selection_request_event_t *request)
 {
     xcb_connection_t *c = m_connection->get();
-    const xcb_atom_t property = request->property != XCB_ATOM_NONE ? request->property
-                                                                    : request->target;
+    const xcb_atom_t property =
+        request->property != XCB_ATOM_NONE ? request->property : request->target;
     bool owning = false;
     QList<std::pair<xcb_atom_t, QByteArray>> contents;
     xcb_timestamp_t acquiredAt = XCB_CURRENT_TIME;

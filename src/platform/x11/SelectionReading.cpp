@@ -30,10 +30,7 @@ uint32_t longsFor(qint64 maxBytes)
 
 } // namespace
 
-SelectionReading::SelectionReading(Context context)
-    : m_context(std::move(context))
-{
-}
+SelectionReading::SelectionReading(Context context) : m_context(std::move(context)) {}
 
 SelectionReading::~SelectionReading() = default; // the connection takes its windows along
 
@@ -65,8 +62,9 @@ bool SelectionReading::begin()
         return false;
     }
     xcb_connection_t *c = m_connection->get();
-    const QList<xcb_atom_t> atoms = m_connection->atoms(
-        {QStringLiteral("CLIPBOARD"), QStringLiteral("_TESSALY_SELECTION"), QStringLiteral("INCR")});
+    const QList<xcb_atom_t> atoms =
+        m_connection->atoms({QStringLiteral("CLIPBOARD"), QStringLiteral("_TESSALY_SELECTION"),
+                             QStringLiteral("INCR")});
     m_clipboard = atoms[0];
     m_property = atoms[1];
     m_incr = atoms[2];
@@ -125,7 +123,8 @@ SelectionReading::waitFor(xcb_window_t window,
             interrupt();
             return nullptr;
         }
-        if (m_xfixesEvent && eventType(event.get()) == m_xfixesEvent + XCB_XFIXES_SELECTION_NOTIFY) {
+        if (m_xfixesEvent &&
+            eventType(event.get()) == m_xfixesEvent + XCB_XFIXES_SELECTION_NOTIFY) {
             interrupt(); // the selection changed hands, or its owner went away
             return nullptr;
         }
@@ -165,11 +164,11 @@ SelectionReading::Outcome SelectionReading::convert(const QString &target, qint6
     if (reinterpret_cast<xcb_selection_notify_event_t *>(notify.get())->property == XCB_ATOM_NONE)
         return done({}); // refused
 
-    Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
-        c,
-        xcb_get_property(c, 0, window, m_property, XCB_GET_PROPERTY_TYPE_ANY, 0,
-                         longsFor(maxBytes)),
-        nullptr));
+    Reply<xcb_get_property_reply_t> reply(
+        xcb_get_property_reply(c,
+                               xcb_get_property(c, 0, window, m_property, XCB_GET_PROPERTY_TYPE_ANY,
+                                                0, longsFor(maxBytes)),
+                               nullptr));
     if (!reply || reply->type == XCB_ATOM_NONE)
         return done({});
     const qint64 length = xcb_get_property_value_length(reply.get());
@@ -187,16 +186,15 @@ SelectionReading::Outcome SelectionReading::convert(const QString &target, qint6
     if (length + qint64(reply->bytes_after) > maxBytes)
         return done({std::nullopt, maxBytes});
     Outcome outcome;
-    outcome.bytes = QByteArray(static_cast<const char *>(xcb_get_property_value(reply.get())),
-                               length);
+    outcome.bytes =
+        QByteArray(static_cast<const char *>(xcb_get_property_value(reply.get())), length);
     xcb_delete_property(c, window, m_property);
     return done(outcome);
 }
 
 SelectionReading::Outcome SelectionReading::receiveIncrementally(xcb_window_t window,
                                                                  xcb_atom_t property,
-                                                                 qint64 announced,
-                                                                 qint64 maxBytes)
+                                                                 qint64 announced, qint64 maxBytes)
 {
     xcb_connection_t *c = m_connection->get();
     QByteArray bytes;

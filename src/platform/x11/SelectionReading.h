@@ -64,8 +64,8 @@ private:
     Outcome receiveIncrementally(xcb_window_t window, xcb_atom_t property, qint64 announced,
                                  qint64 maxBytes);
     // Waits for an event of `window` matching `accept`; handles selection changes on the way.
-    Reply<xcb_generic_event_t>
-    waitFor(xcb_window_t window, const std::function<bool(xcb_generic_event_t *)> &accept);
+    Reply<xcb_generic_event_t> waitFor(xcb_window_t window,
+                                       const std::function<bool(xcb_generic_event_t *)> &accept);
     void interrupt();
 
     Context m_context;

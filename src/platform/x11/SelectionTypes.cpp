@@ -52,9 +52,9 @@ QList<QUrl> fileURLsFromLines(const QList<QByteArray> &lines)
 bool isMetaTarget(const QString &target)
 {
     static const QSet<QString> meta = {
-        QStringLiteral("TARGETS"),          QStringLiteral("MULTIPLE"),
-        QStringLiteral("TIMESTAMP"),        QStringLiteral("SAVE_TARGETS"),
-        QStringLiteral("DELETE"),           QStringLiteral("INSERT_SELECTION"),
+        QStringLiteral("TARGETS"),         QStringLiteral("MULTIPLE"),
+        QStringLiteral("TIMESTAMP"),       QStringLiteral("SAVE_TARGETS"),
+        QStringLiteral("DELETE"),          QStringLiteral("INSERT_SELECTION"),
         QStringLiteral("INSERT_PROPERTY"),
     };
     return meta.contains(target);
@@ -118,10 +118,8 @@ QList<std::pair<QString, QByteArray>> plainTextRepresentations(const QString &te
     for (const QChar c : text)
         latin1.append(c.unicode() <= 0xff ? char(c.unicode()) : '?');
     return {
-        {QStringLiteral("UTF8_STRING"), utf8},
-        {QStringLiteral("text/plain;charset=utf-8"), utf8},
-        {QStringLiteral("text/plain"), utf8},
-        {QStringLiteral("TEXT"), utf8},
+        {QStringLiteral("UTF8_STRING"), utf8}, {QStringLiteral("text/plain;charset=utf-8"), utf8},
+        {QStringLiteral("text/plain"), utf8},  {QStringLiteral("TEXT"), utf8},
         {QStringLiteral("STRING"), latin1},
     };
 }

@@ -10,13 +10,12 @@
 namespace tessaly {
 
 X11Pasteboard::X11Pasteboard(const QByteArray &display, QObject *parent)
-    : Pasteboard(parent)
-    , m_display(display)
-    , m_atoms(std::make_shared<x11::AtomCache>())
+    : Pasteboard(parent), m_display(display), m_atoms(std::make_shared<x11::AtomCache>())
 {
     m_owner = std::make_unique<x11::SelectionOwner>(m_display, m_atoms, [this] {
         // On the selection thread; the pasteboard outlives it (its destructor joins it).
-        QMetaObject::invokeMethod(this, [this] { Q_EMIT changed(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { Q_EMIT changed(); }, Qt::QueuedConnection);
     });
 }
 

@@ -20,12 +20,9 @@ constexpr int longestChain = 16;
 
 X11Workspace::X11Workspace(const QString &ownID, const QString &ownName, DesktopEntries *entries,
                            const QByteArray &display)
-    : m_ownID(ownID)
-    , m_ownName(ownName)
-    , m_entries(entries ? entries : &DesktopEntries::shared())
-    , m_connection(std::make_unique<x11::Connection>(display))
-{
-}
+    : m_ownID(ownID), m_ownName(ownName), m_entries(entries ? entries : &DesktopEntries::shared()),
+      m_connection(std::make_unique<x11::Connection>(display))
+{}
 
 X11Workspace::~X11Workspace() = default;
 
@@ -80,8 +77,8 @@ quint32 X11Workspace::mainWindow(quint32 window)
             break;
         // A transient-for pointing at a window that does not exist is ignored.
         xcb_connection_t *c = m_connection->get();
-        x11::Reply<xcb_get_window_attributes_reply_t> exists(xcb_get_window_attributes_reply(
-            c, xcb_get_window_attributes(c, *owner), nullptr));
+        x11::Reply<xcb_get_window_attributes_reply_t> exists(
+            xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, *owner), nullptr));
         if (!exists)
             break;
         seen.insert(*owner);
@@ -137,8 +134,8 @@ std::optional<RunningApplication> X11Workspace::frontmostApplication()
     QString windowClass;
     if (const auto wmClass = m_connection->property(window, XCB_ATOM_WM_CLASS, 4096)) {
         const QList<QByteArray> parts = wmClass->bytes.split('\0');
-        instance = QString::fromLocal8Bit(parts.value(0));
-        windowClass = QString::fromLocal8Bit(parts.value(1));
+        instance = QString::fromLatin1(parts.value(0));
+        windowClass = QString::fromLatin1(parts.value(1));
     }
 
     std::optional<DesktopEntry> entry;

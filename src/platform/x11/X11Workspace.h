@@ -23,8 +23,8 @@ class Connection;
 class X11Workspace : public Workspace
 {
 public:
-    X11Workspace(const QString &ownID, const QString &ownName,
-                 DesktopEntries *entries = nullptr, const QByteArray &display = {});
+    X11Workspace(const QString &ownID, const QString &ownName, DesktopEntries *entries = nullptr,
+                 const QByteArray &display = {});
     ~X11Workspace() override;
 
     bool isValid() const;

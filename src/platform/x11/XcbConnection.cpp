@@ -33,8 +33,7 @@ void AtomCache::insert(const QString &name, xcb_atom_t atom)
 }
 
 Connection::Connection(const QByteArray &display, std::shared_ptr<AtomCache> atoms)
-    : m_displayName(display)
-    , m_atoms(std::move(atoms))
+    : m_displayName(display), m_atoms(std::move(atoms))
 {
     int screenNumber = 0;
     m_connection = xcb_connect(display.isEmpty() ? nullptr : display.constData(), &screenNumber);
@@ -123,8 +122,8 @@ std::optional<Connection::Property> Connection::property(xcb_window_t window, xc
     const int length = xcb_get_property_value_length(reply.get());
     if (length > maxBytes)
         return std::nullopt;
-    result.bytes = QByteArray(static_cast<const char *>(xcb_get_property_value(reply.get())),
-                              length);
+    result.bytes =
+        QByteArray(static_cast<const char *>(xcb_get_property_value(reply.get())), length);
     return result;
 }
 

@@ -22,8 +22,7 @@ struct FreeDeleter
 };
 
 // A reply or event from xcb, freed when it goes out of scope.
-template <typename T>
-using Reply = std::unique_ptr<T, FreeDeleter>;
+template <typename T> using Reply = std::unique_ptr<T, FreeDeleter>;
 
 using Clock = std::chrono::steady_clock;
 
