@@ -92,7 +92,7 @@ bool SelectionReading::begin()
         return true; // nothing to read, or the program's own contents
 
     const Outcome targets = convert(QStringLiteral("TARGETS"), largestTargetList);
-    if (!targets.bytes || targets.bytes->size() % 4 != 0)
+    if (!targets.bytes || targets.format != 32 || targets.bytes->size() % 4 != 0)
         return !m_interrupted; // no list, or not a list of atoms: nothing to read
     QList<xcb_atom_t> offered(targets.bytes->size() / 4);
     std::memcpy(offered.data(), targets.bytes->constData(), size_t(targets.bytes->size()));
@@ -188,6 +188,7 @@ SelectionReading::Outcome SelectionReading::convert(const QString &target, qint6
     Outcome outcome;
     outcome.bytes =
         QByteArray(static_cast<const char *>(xcb_get_property_value(reply.get())), length);
+    outcome.format = reply->format;
     xcb_delete_property(c, window, m_property);
     return done(outcome);
 }
@@ -218,7 +219,7 @@ SelectionReading::Outcome SelectionReading::receiveIncrementally(xcb_window_t wi
             return {};
         const qint64 length = xcb_get_property_value_length(reply.get());
         if (length == 0 && reply->bytes_after == 0)
-            return {bytes, -1}; // the empty piece ends the transfer
+            return {bytes, -1, reply->format}; // the empty piece ends the transfer
         if (bytes.size() + length + qint64(reply->bytes_after) > maxBytes)
             return {std::nullopt, maxBytes}; // abandoned: the window goes, the owner gives up
         bytes.append(static_cast<const char *>(xcb_get_property_value(reply.get())), length);

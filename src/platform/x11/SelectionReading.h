@@ -56,6 +56,7 @@ private:
     {
         std::optional<QByteArray> bytes;
         qint64 longerThan = -1;
+        uint8_t format = 8; // of the property that carried the bytes
     };
 
     bool begin();
