@@ -7,7 +7,7 @@ TESSALY_PACKAGES=(
     build-essential cmake ninja-build pkg-config clang-format
     # Qt 6
     qt6-base-dev qt6-base-dev-tools qt6-declarative-dev qt6-declarative-dev-tools qt6-svg-dev
-    qt6-image-formats-plugins libqt6svg6
+    qt6-image-formats-plugins libqt6svg6 qt6-qpa-plugins
     qml6-module-qtquick qml6-module-qtqml qml6-module-qtqml-models qml6-module-qtqml-workerscript
     qml6-module-qtquick-controls qml6-module-qtquick-templates qml6-module-qtquick-layouts
     qml6-module-qtquick-window qml6-module-qt-labs-platform qml6-module-qtquick-dialogs

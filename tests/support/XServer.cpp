@@ -8,6 +8,7 @@
 
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <unistd.h>
 
@@ -118,20 +119,56 @@ bool XServer::start(const Options &options)
             stop();
             return false;
         }
-        // openbox announces itself by setting _NET_SUPPORTING_WM_CHECK on the root window.
-        QElapsedTimer timer;
-        timer.start();
-        while (timer.elapsed() < 5000) {
-            QByteArray out;
-            if (run(QStringLiteral("xprop"),
-                    {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")}, 2000,
-                    &out) == 0 &&
-                out.contains("window id"))
-                break;
-            QThread::msleep(20);
+        // openbox announces itself with _NET_SUPPORTING_WM_CHECK before it has finished
+        // starting; a window mapped in between is never managed. It is ready once it manages
+        // (lists) a probe window.
+        if (!waitForWindowManager(10000)) {
+            m_error = QStringLiteral("openbox did not start managing windows");
+            stop();
+            return false;
         }
     }
     return true;
+}
+
+bool XServer::waitForWindowManager(int timeoutMs) const
+{
+    const QByteArray name = m_display.toLocal8Bit();
+    xcb_connection_t *connection = xcb_connect(name.constData(), nullptr);
+    if (xcb_connection_has_error(connection)) {
+        xcb_disconnect(connection);
+        return false;
+    }
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    xcb_intern_atom_reply_t *atom = xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 0, 16, "_NET_CLIENT_LIST"), nullptr);
+    const xcb_atom_t clientList = atom ? atom->atom : xcb_atom_t(XCB_ATOM_NONE);
+    free(atom);
+    const xcb_window_t probe = xcb_generate_id(connection);
+    xcb_create_window(connection, XCB_COPY_FROM_PARENT, probe, root, 0, 0, 10, 10, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
+    xcb_map_window(connection, probe);
+    xcb_flush(connection);
+
+    bool managed = false;
+    QElapsedTimer timer;
+    timer.start();
+    while (!managed && timer.elapsed() < timeoutMs && !xcb_connection_has_error(connection)) {
+        xcb_get_property_reply_t *list = xcb_get_property_reply(
+            connection, xcb_get_property(connection, 0, root, clientList, XCB_ATOM_WINDOW, 0, 4096),
+            nullptr);
+        if (list) {
+            const auto *windows = static_cast<const xcb_window_t *>(xcb_get_property_value(list));
+            const int count = xcb_get_property_value_length(list) / int(sizeof(xcb_window_t));
+            managed = std::find(windows, windows + count, probe) != windows + count;
+            free(list);
+        }
+        if (!managed)
+            QThread::msleep(20);
+    }
+    xcb_destroy_window(connection, probe);
+    xcb_disconnect(connection);
+    return managed;
 }
 
 bool XServer::waitForDisplay(int timeoutMs) const

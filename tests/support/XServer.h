@@ -55,6 +55,7 @@ public:
 
 private:
     bool waitForDisplay(int timeoutMs) const;
+    bool waitForWindowManager(int timeoutMs) const;
 
     QString m_display;
     QString m_error;

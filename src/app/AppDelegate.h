@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+namespace tessaly {
+
+class AppSettings;
+class ClipboardMonitor;
+class HistoryStore;
+class Pasteboard;
+class SingleInstance;
+class Workspace;
+
+// The application: creates the long-lived services in a fixed order at launch, owns them for
+// the life of the process, and takes them down in order at the end.
+//
+// Launch, in this order: refuse to run twice; the launch line on standard error; the system
+// services (the clipboard and the desktop of the X11 session); load the history; create and
+// start the clipboard monitor. The services every later part needs exist before anything can
+// call back into them.
+class AppDelegate : public QObject
+{
+    Q_OBJECT
+
+public:
+    // The program's own application id; its windows are recognised by process id.
+    static QString bundleIdentifier() { return QStringLiteral("br.com.norvale.tessaly"); }
+
+    enum class Launch
+    {
+        Running,        // launched; the event loop runs until the program is asked to end
+        AlreadyRunning, // another copy runs: this one ends at once, quietly
+        Failed,         // the session offers no clipboard to watch (no X11 display)
+    };
+
+    AppDelegate(AppSettings &settings, HistoryStore &store, QObject *parent = nullptr);
+    ~AppDelegate() override;
+
+    Launch applicationDidFinishLaunching();
+    // Stops noticing changes, hands the captures already under way to the store and writes
+    // every queued history file. Runs once the event loop has ended.
+    void applicationWillTerminate();
+
+    AppSettings &settings() const { return m_settings; }
+    HistoryStore &store() const { return m_store; }
+    Pasteboard *pasteboard() const { return m_pasteboard.get(); }
+    Workspace *workspace() const { return m_workspace.get(); }
+    ClipboardMonitor *monitor() const { return m_monitor.get(); }
+
+private:
+    bool createSystemServices();
+
+    AppSettings &m_settings;
+    HistoryStore &m_store;
+    std::unique_ptr<SingleInstance> m_instance;
+    // Declared before the services that use them, so that they go last.
+    std::unique_ptr<Pasteboard> m_pasteboard;
+    std::unique_ptr<Workspace> m_workspace;
+    std::unique_ptr<ClipboardMonitor> m_monitor;
+    bool m_terminated = false;
+};
+
+} // namespace tessaly

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "capture/Pasteboard.h"
+#include "platform/x11/XcbConnection.h"
+
+#include <QHash>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+
+namespace tessaly::x11 {
+
+// A reading of the CLIPBOARD selection, made as an ordinary requestor over a connection of its
+// own on the thread that uses it: TARGETS, then one conversion per target asked for, with INCR
+// for large data.
+//
+// The owner's answers are awaited for at most `budget` in all (one second in the program): an
+// owner that stalls, dies or answers garbage costs at most that, after which the reading is
+// interrupted. The reading is interrupted at once when the selection changes hands while it
+// runs, and it yields nothing at all when the change it was opened for is no longer the latest
+// (a newer change gets a reading of its own) or when the program itself owns the selection.
+class SelectionReading : public PasteboardReading
+{
+public:
+    struct Context
+    {
+        QByteArray display;
+        std::shared_ptr<AtomCache> atoms;
+        // The clipboard's change count now, and the one this reading is for.
+        std::function<qint64()> currentChangeCount;
+        qint64 changeCount = 0;
+        // The program's own selection window: its contents are never read back.
+        xcb_window_t ownWindow = XCB_WINDOW_NONE;
+        std::chrono::milliseconds budget{1000};
+    };
+
+    explicit SelectionReading(Context context);
+    ~SelectionReading() override;
+
+    QStringList types() override;
+    std::optional<QList<QStringList>> items() override;
+    std::optional<QByteArray> data(qsizetype item, const QString &type, qint64 maxBytes) override;
+    std::optional<QByteArray> data(const QString &type, qint64 maxBytes) override;
+    QList<QUrl> fileURLs(qint64 maxBytes) override;
+    std::optional<QString> string(qint64 maxBytes) override;
+    bool isInterrupted() const override { return m_interrupted; }
+
+    // How long the owner was waited for so far (tests, benchmarks).
+    std::chrono::milliseconds timeWaited() const;
+
+private:
+    // What one target gave: its bytes, or the knowledge that it has none or is longer than a
+    // length already asked for.
+    struct Outcome
+    {
+        std::optional<QByteArray> bytes;
+        qint64 longerThan = -1;
+        uint8_t format = 8; // of the property that carried the bytes
+    };
+
+    bool begin();
+    std::optional<QByteArray> fetch(const QString &target, qint64 maxBytes);
+    Outcome convert(const QString &target, qint64 maxBytes);
+    Outcome receiveIncrementally(xcb_window_t window, xcb_atom_t property, qint64 announced,
+                                 qint64 maxBytes);
+    // Waits for an event of `window` matching `accept`; handles selection changes on the way.
+    Reply<xcb_generic_event_t> waitFor(xcb_window_t window,
+                                       const std::function<bool(xcb_generic_event_t *)> &accept);
+    void interrupt();
+
+    Context m_context;
+    std::unique_ptr<Connection> m_connection;
+    bool m_begun = false;
+    bool m_interrupted = false;
+    xcb_window_t m_watchWindow = XCB_WINDOW_NONE;
+    xcb_atom_t m_clipboard = XCB_ATOM_NONE;
+    xcb_atom_t m_property = XCB_ATOM_NONE;
+    xcb_atom_t m_incr = XCB_ATOM_NONE;
+    uint8_t m_xfixesEvent = 0;
+    QStringList m_types;
+    QHash<QString, Outcome> m_outcomes;
+    Clock::duration m_waited{};
+};
+
+} // namespace tessaly::x11
