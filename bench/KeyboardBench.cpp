@@ -35,7 +35,7 @@ BENCHMARK(BM_KeyCodeForV);
 
 static void BM_ReadKeymap(benchmark::State &state)
 {
-    x11::Connection connection = x11::connectToDisplay({});
+    x11::Connection connection;
     x11::X11Keymap::watchKeyboardChanges(connection.get());
     for (auto _ : state)
         benchmark::DoNotOptimize(x11::X11Keymap::read(connection.get()));

@@ -4,6 +4,11 @@
 #include "capture/ClipboardMonitor.h"
 #include "capture/PasteboardAccess.h"
 #include "history/HistoryStore.h"
+#include "hotkey/GlobalHotKey.h"
+#include "hotkey/HotKeyApplier.h"
+#include "hotkey/KeyboardLayout.h"
+#include "platform/x11/X11HotKeyService.h"
+#include "platform/x11/X11KeyboardLayoutSource.h"
 #include "platform/x11/X11Pasteboard.h"
 #include "platform/x11/X11Workspace.h"
 #include "settings/AppSettings.h"
@@ -31,6 +36,8 @@ AppDelegate::AppDelegate(AppSettings &settings, HistoryStore &store, QObject *pa
 AppDelegate::~AppDelegate()
 {
     applicationWillTerminate();
+    // The shared hot key outlives the delegate: it must not call back into it.
+    GlobalHotKey::shared().onPressed = nullptr;
 }
 
 AppDelegate::Launch AppDelegate::applicationDidFinishLaunching()
@@ -58,8 +65,15 @@ AppDelegate::Launch AppDelegate::applicationDidFinishLaunching()
     m_monitor->setOwnBundleID(bundleIdentifier());
     m_monitor->start();
 
-    // Next: the paste service, the panel controller and the status item, their callbacks, the
-    // hot key and, on the first launch, the welcome.
+    // Next: the paste service, the panel controller and the status item with their callbacks.
+
+    // The hot key toggles the panel; a new combination is registered again; a new limit trims.
+    GlobalHotKey::shared().onPressed = [this] { hotKeyPressed(); };
+    m_settings.onHotKeyChange = [this] { applyHotKey(); };
+    m_settings.onMaxItemsChange = [this] { m_store.trim(); };
+    applyHotKey();
+
+    // Next: on the first launch, the welcome.
     return Launch::Running;
 }
 
@@ -75,7 +89,24 @@ bool AppDelegate::createSystemServices()
     }
     m_pasteboard = std::move(pasteboard);
     m_workspace = std::move(workspace);
+
+    // The keyboard: key names follow the session's current layout; the hot key is grabbed on
+    // the session's root window.
+    KeyboardLayout::setSource(std::make_shared<x11::X11KeyboardLayoutSource>());
+    GlobalHotKey::shared().setService(std::make_unique<x11::X11HotKeyService>());
+    m_hotKeyApplier = std::make_unique<HotKeyApplier>(m_settings, GlobalHotKey::shared());
     return true;
+}
+
+void AppDelegate::applyHotKey()
+{
+    if (m_hotKeyApplier)
+        m_hotKeyApplier->applyHotKey();
+}
+
+void AppDelegate::hotKeyPressed()
+{
+    // The history panel opens and closes here once it exists.
 }
 
 void AppDelegate::applicationWillTerminate()
@@ -83,6 +114,9 @@ void AppDelegate::applicationWillTerminate()
     if (m_terminated)
         return;
     m_terminated = true;
+    m_settings.onHotKeyChange = nullptr;
+    m_settings.onMaxItemsChange = nullptr;
+    GlobalHotKey::shared().unregister();
     if (m_monitor)
         m_monitor->finish();
     m_store.waitForPendingWrites();

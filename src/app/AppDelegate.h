@@ -10,6 +10,7 @@ namespace tessaly {
 class AppSettings;
 class ClipboardMonitor;
 class HistoryStore;
+class HotKeyApplier;
 class Pasteboard;
 class SingleInstance;
 class Workspace;
@@ -18,9 +19,10 @@ class Workspace;
 // the life of the process, and takes them down in order at the end.
 //
 // Launch, in this order: refuse to run twice; the launch line on standard error; the system
-// services (the clipboard and the desktop of the X11 session); load the history; create and
-// start the clipboard monitor. The services every later part needs exist before anything can
-// call back into them.
+// services (the clipboard, the desktop and the keyboard of the X11 session); load the history;
+// create and start the clipboard monitor; the hot key's handler and the two settings callbacks;
+// register the hot key. The services every later part needs exist before anything can call back
+// into them, and the hot key is registered only once its handler is in place.
 class AppDelegate : public QObject
 {
     Q_OBJECT
@@ -50,8 +52,12 @@ public:
     Workspace *workspace() const { return m_workspace.get(); }
     ClipboardMonitor *monitor() const { return m_monitor.get(); }
 
+    // (Re)registers settings.hotKey and publishes the outcome in settings.hotKeyRegistered.
+    void applyHotKey();
+
 private:
     bool createSystemServices();
+    void hotKeyPressed();
 
     AppSettings &m_settings;
     HistoryStore &m_store;
@@ -60,6 +66,7 @@ private:
     std::unique_ptr<Pasteboard> m_pasteboard;
     std::unique_ptr<Workspace> m_workspace;
     std::unique_ptr<ClipboardMonitor> m_monitor;
+    std::unique_ptr<HotKeyApplier> m_hotKeyApplier;
     bool m_terminated = false;
 };
 

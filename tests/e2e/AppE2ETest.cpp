@@ -1,8 +1,10 @@
 // The tessaly executable on a private display: it records copies into its data directory and
 // ends cleanly on a signal.
 
+#include "X11TestClient.h"
 #include "history/IndexCoding.h"
 #include "history/PrivateFiles.h"
+#include "settings/AppSettings.h"
 #include "support/TestSupport.h"
 #include "support/XServer.h"
 
@@ -82,6 +84,17 @@ protected:
     void xclip(const QByteArray &text)
     {
         spawn(u"xclip"_s, {u"-selection"_s, u"clipboard"_s, u"-quiet"_s, u"-i"_s}, text);
+    }
+
+    void waitForLaunch(QProcess *tessaly)
+    {
+        QByteArray log;
+        ASSERT_TRUE(waitUntil(
+            [&] {
+                log += tessaly->readAllStandardError();
+                return log.contains('\n');
+            },
+            15000));
     }
 
     QString historyDirectory() const { return temp.filePath(u"data/Tessaly"_s); }
@@ -164,6 +177,53 @@ TEST_F(AppE2ETest, RecordsCopiesAndEndsCleanlyOnASignal)
         const QString payload = historyDirectory() + u"/Items/"_s + uuidText(item.id) + u".plist"_s;
         EXPECT_TRUE(QFile::exists(payload)) << payload.toStdString();
     }
+}
+
+TEST_F(AppE2ETest, HoldsTheStoredHotKeyWhileRunning)
+{
+    // The stored combination is ⌃⌥ + the V key (Super+Alt+V on a PC keyboard).
+    AppSettings(temp.filePath(u"config/Tessaly/Tessaly.conf"_s)).setHotKey(HotKeyCombo(9, 0xC0000));
+
+    test::X11TestClient other;
+    ASSERT_TRUE(other.isValid());
+    const auto v = other.keymap().x11KeyCode(9);
+    const auto stored = other.keymap().x11Modifiers(0xC0000);
+    const auto fallback = other.keymap().x11Modifiers(0x120000);
+    ASSERT_TRUE(v && stored && fallback);
+
+    QProcess *tessaly = startTessaly();
+    // Once it runs, nobody else can have the combination it registered ...
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            if (!other.grabKey(*v, *stored))
+                return true;
+            other.ungrabKey(*v, *stored);
+            return false;
+        },
+        15000));
+    // ... while the default one, not stored here, stays free.
+    EXPECT_TRUE(other.grabKey(*v, *fallback));
+    other.ungrabKey(*v, *fallback);
+
+    ::kill(pid_t(tessaly->processId()), SIGTERM);
+    ASSERT_TRUE(tessaly->waitForFinished(10000));
+    EXPECT_TRUE(other.grabKey(*v, *stored)) << "released when the program ends";
+}
+
+TEST_F(AppE2ETest, RunsOnWhenTheHotKeyIsTaken)
+{
+    test::X11TestClient other;
+    ASSERT_TRUE(other.isValid());
+    const auto v = other.keymap().x11KeyCode(9);
+    const auto modifiers = other.keymap().x11Modifiers(0x120000);
+    ASSERT_TRUE(v && modifiers);
+    ASSERT_TRUE(other.grabKey(*v, *modifiers));
+
+    QProcess *tessaly = startTessaly();
+    waitForLaunch(tessaly);
+    xclip("recorded anyway");
+    ASSERT_TRUE(waitUntil([&] { return historyHolds(u"recorded anyway"_s); }, 15000));
+    EXPECT_EQ(tessaly->state(), QProcess::Running);
 }
 
 TEST_F(AppE2ETest, EndsWithAMessageWithoutADisplayToWatch)

@@ -15,20 +15,21 @@ using x11::Reply;
 
 X11TestClient::X11TestClient()
 {
-    int screen = 0;
-    m_connection = x11::connectToDisplay({}, &screen);
-    if (!m_connection)
+    m_connection = std::make_unique<x11::Connection>();
+    if (!m_connection->isValid()) {
+        m_connection.reset();
         return;
-    m_root = x11::rootWindow(m_connection.get(), screen);
-    if (x11::X11Keymap::watchKeyboardChanges(m_connection.get()))
-        m_keymap = x11::X11Keymap::read(m_connection.get());
+    }
+    m_root = m_connection->root();
+    if (x11::X11Keymap::watchKeyboardChanges(m_connection->get()))
+        m_keymap = x11::X11Keymap::read(m_connection->get());
 }
 
 X11TestClient::~X11TestClient() = default;
 
 void X11TestClient::refreshKeymap()
 {
-    if (auto keymap = x11::X11Keymap::read(m_connection.get()))
+    if (auto keymap = x11::X11Keymap::read(m_connection->get()))
         m_keymap = std::move(keymap);
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/x11/X11Keymap.h"
-#include "platform/x11/XcbHandles.h"
+#include "platform/x11/XcbConnection.h"
 
 #include <QList>
 
@@ -26,7 +26,7 @@ public:
     ~X11TestClient();
 
     bool isValid() const { return m_connection && m_keymap; }
-    xcb_connection_t *connection() const { return m_connection.get(); }
+    xcb_connection_t *connection() const { return m_connection ? m_connection->get() : nullptr; }
     // The keymap as it was at the last refreshKeymap() (or connection).
     const x11::X11Keymap &keymap() const { return *m_keymap; }
     void refreshKeymap();
@@ -50,7 +50,7 @@ public:
     bool moveModifier(int from, int to);
 
 private:
-    x11::Connection m_connection;
+    std::unique_ptr<x11::Connection> m_connection;
     xcb_window_t m_root = XCB_NONE;
     xcb_window_t m_window = XCB_NONE;
     std::unique_ptr<x11::X11Keymap> m_keymap;

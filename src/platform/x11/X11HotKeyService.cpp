@@ -14,12 +14,13 @@ namespace tessaly::x11 {
 
 X11HotKeyService::X11HotKeyService(const QByteArray &displayName, QObject *parent) : QObject(parent)
 {
-    int screen = 0;
-    m_connection = connectToDisplay(displayName, &screen);
-    if (!m_connection)
+    m_connection = std::make_unique<Connection>(displayName);
+    if (!m_connection->isValid()) {
+        m_connection.reset();
         return;
-    xcb_connection_t *connection = m_connection.get();
-    m_root = rootWindow(connection, screen);
+    }
+    xcb_connection_t *connection = m_connection->get();
+    m_root = m_connection->root();
     m_xkbEventBase = X11Keymap::watchKeyboardChanges(connection);
     if (m_xkbEventBase) {
         // A held hot key repeats as presses without releases, so a repeat can be told apart.
@@ -41,7 +42,7 @@ X11HotKeyService::~X11HotKeyService() = default;
 
 bool X11HotKeyService::isConnected() const
 {
-    return m_connection && !xcb_connection_has_error(m_connection.get()) && m_root != XCB_NONE;
+    return m_connection && m_connection->isValid() && m_root != XCB_NONE;
 }
 
 bool X11HotKeyService::grab(const HotKeyCombo &combo)
@@ -49,7 +50,7 @@ bool X11HotKeyService::grab(const HotKeyCombo &combo)
     ungrab();
     if (!isConnected() || !m_xkbEventBase)
         return false;
-    xcb_connection_t *connection = m_connection.get();
+    xcb_connection_t *connection = m_connection->get();
 
     // The keyboard as it is now: the physical key's keycode and the modifiers' bits may have
     // moved since the last grab.
@@ -99,7 +100,7 @@ void X11HotKeyService::ungrab()
     if (isConnected()) {
         // Waits until the server has released them: what another client does next (a
         // synthetic keystroke, a grab of its own) must find the keys free.
-        xcb_connection_t *connection = m_connection.get();
+        xcb_connection_t *connection = m_connection->get();
         QList<xcb_void_cookie_t> cookies;
         for (const KeyGrab &variant : std::as_const(m_grabs)) {
             cookies.append(
@@ -128,7 +129,7 @@ void X11HotKeyService::readEvents()
     m_readScheduled = false;
     if (!m_connection)
         return;
-    xcb_connection_t *connection = m_connection.get();
+    xcb_connection_t *connection = m_connection->get();
     if (xcb_connection_has_error(connection)) {
         // The display went away; nothing more will come.
         m_notifier->setEnabled(false);

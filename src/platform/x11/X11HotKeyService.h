@@ -1,7 +1,7 @@
 #pragma once
 
 #include "hotkey/HotKeyService.h"
-#include "platform/x11/XcbHandles.h"
+#include "platform/x11/XcbConnection.h"
 
 #include <QByteArray>
 #include <QList>
@@ -50,7 +50,7 @@ private:
     void readEvents();
     void scheduleRead();
 
-    Connection m_connection;
+    std::unique_ptr<Connection> m_connection;
     xcb_window_t m_root = XCB_NONE;
     std::optional<uint8_t> m_xkbEventBase;
     QSocketNotifier *m_notifier = nullptr;

@@ -11,10 +11,10 @@
 namespace tessaly::x11 {
 
 X11KeyboardLayoutSource::X11KeyboardLayoutSource(const QByteArray &displayName)
-    : m_connection(connectToDisplay(displayName))
+    : m_connection(std::make_unique<Connection>(displayName))
 {
-    if (m_connection)
-        m_xkbEventBase = X11Keymap::watchKeyboardChanges(m_connection.get());
+    if (m_connection->isValid())
+        m_xkbEventBase = X11Keymap::watchKeyboardChanges(m_connection->get());
 }
 
 X11KeyboardLayoutSource::~X11KeyboardLayoutSource() = default;
@@ -22,9 +22,9 @@ X11KeyboardLayoutSource::~X11KeyboardLayoutSource() = default;
 std::shared_ptr<const LayoutOutputs> X11KeyboardLayoutSource::currentLayout()
 {
     std::lock_guard lock(m_mutex);
-    if (!m_connection || !m_xkbEventBase || xcb_connection_has_error(m_connection.get()))
+    if (!m_xkbEventBase || !m_connection->isValid())
         return nullptr;
-    xcb_connection_t *connection = m_connection.get();
+    xcb_connection_t *connection = m_connection->get();
 
     const Reply<xcb_xkb_get_state_reply_t> state(xcb_xkb_get_state_reply(
         connection, xcb_xkb_get_state(connection, XCB_XKB_ID_USE_CORE_KBD), nullptr));

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "hotkey/KeyboardLayoutSource.h"
-#include "platform/x11/XcbHandles.h"
+#include "platform/x11/XcbConnection.h"
 
 #include <QByteArray>
 
@@ -38,7 +38,7 @@ private:
     static bool typesAsciiLetters(const LayoutOutputs &outputs);
 
     std::mutex m_mutex;
-    Connection m_connection;
+    std::unique_ptr<Connection> m_connection;
     std::optional<uint8_t> m_xkbEventBase;
     std::unique_ptr<X11Keymap> m_keymap;
     std::map<uint32_t, std::shared_ptr<const LayoutOutputs>> m_outputs;

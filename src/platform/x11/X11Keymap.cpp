@@ -2,7 +2,7 @@
 
 #include "hotkey/HotKeyCombo.h"
 #include "platform/x11/PhysicalKeys.h"
-#include "platform/x11/XcbHandles.h"
+#include "platform/x11/XcbConnection.h"
 
 #include <xkbcommon/xkbcommon-x11.h>
 
