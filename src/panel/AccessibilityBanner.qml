@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
+import Tessaly.Panel
 
 // Shown while automatic pasting is not possible: what is missing and a button to allow it.
 Rectangle {
@@ -20,7 +21,7 @@ Rectangle {
 
         SymbolIcon {
             Layout.alignment: Qt.AlignVCenter
-            name: "exclamationmark.triangle.fill"
+            symbol: "exclamationmark.triangle.fill"
             size: 15
             color: PanelTheme.orange
         }

@@ -1,5 +1,6 @@
 import QtQuick
 import QtQuick.Layouts
+import Tessaly.Panel
 
 // What the panel shows in place of an empty list: a symbol, a title and a hint, which depend
 // on the query and the filter.
@@ -20,7 +21,7 @@ Item {
             objectName: "emptySymbol"
             Layout.alignment: Qt.AlignHCenter
             Layout.bottomMargin: 4
-            name: empty.message.symbol
+            symbol: empty.message.symbol
             size: 30
             color: PanelTheme.tertiary
         }

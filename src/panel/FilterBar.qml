@@ -1,4 +1,5 @@
 import QtQuick
+import Tessaly.Panel
 
 // The filter bar: one chip per filter, in order. `filter` is the active filter's value.
 Row {

@@ -1,5 +1,6 @@
 import QtQuick
 import QtQuick.Controls
+import Tessaly.Panel
 
 // One chip of the filter bar: a capsule, filled with the accent colour while its filter is
 // the active one.

@@ -1,5 +1,6 @@
 import QtQuick
 import QtQuick.Controls
+import Tessaly.Panel
 
 // A button of the panel's header (the header button style): a quiet label that shows a
 // rounded fill while hovered or pressed. Give it a `text` or a `symbol`.
@@ -36,7 +37,7 @@ AbstractButton {
             id: icon
             visible: button.symbol !== ""
             anchors.verticalCenter: parent.verticalCenter
-            name: button.symbol
+            symbol: button.symbol
             size: 14
             color: button.labelColor
         }

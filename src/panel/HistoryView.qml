@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
+import Tessaly.Panel
 
 /*
   The content of the history panel: header, search field, filter bar, accessibility banner,
@@ -63,10 +64,8 @@ Item {
 
         function onOpenTokenChanged() {
             view.focusSearch()
-            if (list.count > 0) {
-                scrollAnimation.stop()
-                list.positionViewAtBeginning()
-            }
+            if (list.count > 0)
+                list.scrollToTop()
         }
         function onQueryChanged() {
             view.panelModel.selectFirst()
@@ -160,6 +159,13 @@ Item {
 
                 ScrollBar.vertical: ScrollBar {
                     policy: ScrollBar.AsNeeded
+                }
+
+                // The first card at the top, as when the list was first shown.
+                function scrollToTop() {
+                    scrollAnimation.stop()
+                    positionViewAtBeginning()
+                    contentY = originY - topMargin
                 }
 
                 // Scrolls the least needed to show the selected card, briefly animated.

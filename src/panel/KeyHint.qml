@@ -1,4 +1,5 @@
 import QtQuick
+import Tessaly.Panel
 
 // A key cap followed by what the key does, for the panel's footer.
 Row {

@@ -1,5 +1,6 @@
 import QtQuick
 import QtQuick.Layouts
+import Tessaly.Panel
 
 // The panel's footer: the keys of the panel, over a drag area that moves the panel.
 Rectangle {

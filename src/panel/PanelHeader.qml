@@ -1,5 +1,6 @@
 import QtQuick
 import QtQuick.Layouts
+import Tessaly.Panel
 
 // The panel's header: a grip and the title over a drag area that moves the panel, then the
 // "Limpar tudo" and settings buttons.
@@ -44,7 +45,7 @@ Item {
 
             SymbolIcon {
                 anchors.verticalCenter: parent.verticalCenter
-                name: "square.on.square.fill"
+                symbol: "square.on.square.fill"
                 size: 15
                 color: PanelTheme.accent
             }

@@ -14,7 +14,9 @@ namespace tessaly {
 void installPanelViews(QQmlEngine &engine, const PanelViewBackends &backends)
 {
     qml_register_types_Tessaly_Panel();
-    QQuickStyle::setStyle(QStringLiteral("Fusion"));
+    // The style can be chosen only before the first control is loaded, once for the process.
+    if (QQuickStyle::name() != QStringLiteral("Fusion"))
+        QQuickStyle::setStyle(QStringLiteral("Fusion"));
     engine.addImportPath(QStringLiteral("qrc:/qt/qml"));
 
     const QString provider = QLatin1String(CardImageProvider::providerName);

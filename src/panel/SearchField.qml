@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
+import Tessaly.Panel
 
 // The search box: a magnifying glass, a borderless field and, while there is text, a button
 // that clears it. `text` follows the model; every edit is reported with `edited`.
@@ -30,7 +31,7 @@ Rectangle {
 
         SymbolIcon {
             Layout.alignment: Qt.AlignVCenter
-            name: "magnifyingglass"
+            symbol: "magnifyingglass"
             size: 13
             color: PanelTheme.secondary
         }
@@ -64,7 +65,7 @@ Rectangle {
             implicitHeight: 16
             focusPolicy: Qt.NoFocus
             contentItem: SymbolIcon {
-                name: "xmark.circle.fill"
+                symbol: "xmark.circle.fill"
                 size: 13
                 color: PanelTheme.tertiary
             }

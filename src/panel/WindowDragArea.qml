@@ -1,5 +1,6 @@
 import QtQuick
 import QtQuick.Controls
+import Tessaly.Panel
 
 // A transparent area that moves its window when dragged: a press hands the move to the window
 // manager, as a title bar does.

@@ -1,5 +1,6 @@
 import QtQuick
 import Qt.labs.platform as Platform
+import Tessaly.Panel
 
 // The context menu of a clip card, as a desktop popup menu: its items follow the entry's kind
 // and state at the moment it opens. `triggered` names the chosen action ("paste",

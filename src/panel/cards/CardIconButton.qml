@@ -1,5 +1,6 @@
 import QtQuick
 import QtQuick.Controls
+import Tessaly.Panel
 
 // A small symbol button of a clip card, with a tooltip. Its symbol takes `tint` when one is
 // given, otherwise it follows the pointer (primary while hovered, secondary otherwise).
@@ -19,7 +20,7 @@ AbstractButton {
     contentItem: Item {
         SymbolIcon {
             anchors.centerIn: parent
-            name: button.symbol
+            symbol: button.symbol
             size: 13
             color: button.tint ? button.tint
                                : (button.hovered ? PanelTheme.primary : PanelTheme.secondary)

@@ -64,7 +64,8 @@ QUrl CardServices::appIconSource(const QVariant &entry) const
 QUrl CardServices::fileIconSource(const QVariant &entry) const
 {
     const ClipItem item = clipOf(entry);
-    if (!m_images || !item.filePaths || item.filePaths->isEmpty())
+    if (!m_images || !item.filePaths || item.filePaths->isEmpty() ||
+        m_images->fileIcon(item.filePaths->first()).isNull())
         return {};
     return CardImageProvider::fileIconUrl(item.filePaths->first());
 }

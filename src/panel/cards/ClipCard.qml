@@ -1,5 +1,6 @@
 import QtQuick
 import QtQuick.Layouts
+import Tessaly.Panel
 
 // One history entry in the panel's list: its content above a meta row (source application,
 // age, detail, then the pin mark and shortcut badge, or the pin and delete buttons while the
@@ -185,7 +186,7 @@ Item {
                     objectName: "pinMark"
                     visible: card.pinned
                     anchors.verticalCenter: parent.verticalCenter
-                    name: "pin.fill"
+                    symbol: "pin.fill"
                     size: 11
                     rotation: 40
                     color: PanelTheme.orange

@@ -1,4 +1,5 @@
 import QtQuick
+import Tessaly.Panel
 
 // The upper part of a clip card: what the entry holds, laid out by its kind.
 Item {
@@ -50,7 +51,7 @@ Item {
                 height: 16
                 SymbolIcon {
                     anchors.centerIn: parent
-                    name: "link"
+                    symbol: "link"
                     size: 15
                     color: PanelTheme.accent
                 }
@@ -134,7 +135,7 @@ Item {
 
                 SymbolIcon {
                     anchors.verticalCenter: parent.verticalCenter
-                    name: "photo"
+                    symbol: "photo"
                     size: 14
                     color: PanelTheme.secondary
                 }
