@@ -62,6 +62,17 @@ Rectangle {
             bottomPadding: 3
             leftPadding: 8
             rightPadding: 8
+            // The desktop's colours, as the rest of the panel has them.
+            palette.button: PanelTheme.palette.button
+            palette.buttonText: PanelTheme.palette.buttonText
+            palette.window: PanelTheme.palette.window
+            palette.windowText: PanelTheme.palette.windowText
+            palette.highlight: PanelTheme.palette.highlight
+            palette.light: PanelTheme.palette.light
+            palette.midlight: PanelTheme.palette.midlight
+            palette.mid: PanelTheme.palette.mid
+            palette.dark: PanelTheme.palette.dark
+            palette.shadow: PanelTheme.palette.shadow
             onClicked: banner.allow()
         }
     }

@@ -40,9 +40,9 @@ QIcon FakeCardImageSource::appIcon(const QString &bundleID)
     return appIcons.value(bundleID);
 }
 
-QIcon FakeCardImageSource::fileIcon(const QString &)
+QIcon FakeCardImageSource::fileIcon(const QString &path)
 {
-    return genericFileIcon;
+    return fileIcons.value(path, genericFileIcon);
 }
 
 QImage FakeCardImageSource::thumbnail(const QUuid &id)

@@ -28,6 +28,8 @@ public:
     QImage thumbnail(const QUuid &id) override;
 
     QHash<QString, QIcon> appIcons;
+    // By path; genericFileIcon for any other path.
+    QHash<QString, QIcon> fileIcons;
     QIcon genericFileIcon;
     QHash<QUuid, QImage> thumbnails;
     int thumbnailLookups = 0;

@@ -190,8 +190,7 @@ TEST_F(PanelViewsTest, CardsShowBadgesPinMarksAndMetaTexts)
     ASSERT_TRUE(card0);
     EXPECT_TRUE(shown("pinMark", card0));
     EXPECT_EQ(harness.texts("shortcutBadge", card0), QStringList{"⌘1"});
-    EXPECT_EQ(harness.texts("metaPiece", card0),
-              (QStringList{"Editor de Texto", "·", "há 5 min"}));
+    EXPECT_EQ(harness.texts("metaPiece", card0), (QStringList{"Editor de Texto", "·", "há 5 min"}));
     EXPECT_FALSE(shown("controls", card0));
 
     QQuickItem *card1 = harness.card(1);
@@ -263,8 +262,8 @@ TEST_F(PanelViewsTest, AClickPastesAndTheButtonsPinAndDelete)
     EXPECT_EQ(harness.model.calls, QStringList{"paste " + idOf(link) + " plain"});
     EXPECT_EQ(harness.workspace.opened, QList<QUrl>{QUrl("https://example.com/x")});
     EXPECT_EQ(harness.workspace.revealed,
-              (QList<QList<QUrl>>{{QUrl::fromLocalFile("/tmp/a.txt"),
-                                   QUrl::fromLocalFile("/tmp/b.txt")}}));
+              (QList<QList<QUrl>>{
+                  {QUrl::fromLocalFile("/tmp/a.txt"), QUrl::fromLocalFile("/tmp/b.txt")}}));
 }
 
 TEST_F(PanelViewsTest, EachKindShowsItsContent)

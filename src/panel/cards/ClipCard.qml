@@ -139,8 +139,8 @@ Item {
                     required property int index
                     objectName: "metaPiece"
                     // The application's name gives way first when the row is short.
-                    Layout.fillWidth: index === 0
-                    Layout.maximumWidth: implicitWidth
+                    Layout.preferredWidth: implicitWidth
+                    Layout.minimumWidth: index === 0 ? Math.min(implicitWidth, 40) : implicitWidth
                     Layout.alignment: Qt.AlignVCenter
                     text: modelData
                     font.pointSize: PanelTheme.points(10.5)
