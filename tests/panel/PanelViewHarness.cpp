@@ -37,12 +37,12 @@ PanelViewHarness::PanelViewHarness() = default;
 
 PanelViewHarness::~PanelViewHarness() = default;
 
-bool PanelViewHarness::load(Qt::WindowFlags flags)
+bool PanelViewHarness::load(Qt::WindowFlags flags, CardWorkspace *desktop)
 {
     m_view = std::make_unique<QQuickView>();
     m_view->setFlags(flags);
     m_view->setColor(Qt::transparent);
-    installPanelViews(*m_view->engine(), {&formatting, &images, &workspace});
+    installPanelViews(*m_view->engine(), {&formatting, &images, desktop ? desktop : &workspace});
     m_view->setInitialProperties({{QStringLiteral("panelModel"), QVariant::fromValue(&model)}});
     m_view->setResizeMode(QQuickView::SizeRootObjectToView);
     m_view->resize(400, 560);

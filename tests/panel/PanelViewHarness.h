@@ -18,8 +18,9 @@ public:
     PanelViewHarness();
     ~PanelViewHarness();
 
-    // Loads HistoryView; answers false (with the QML errors printed) when it cannot.
-    bool load(Qt::WindowFlags flags = Qt::Window);
+    // Loads HistoryView; answers false (with the QML errors printed) when it cannot. The cards'
+    // desktop actions go to `desktop` when given, else to the fake `workspace`.
+    bool load(Qt::WindowFlags flags = Qt::Window, CardWorkspace *desktop = nullptr);
     // Shows the window and waits until it is exposed.
     bool show();
 
