@@ -15,6 +15,9 @@ AbstractButton {
     leftPadding: 7
     rightPadding: 7
     hoverEnabled: true
+    // The search field keeps the keyboard.
+    focusPolicy: Qt.NoFocus
+    Accessible.name: text !== "" ? text : help
     font.pointSize: PanelTheme.points(12)
 
     readonly property color labelColor: PanelTheme.withOpacity(PanelTheme.primary,

@@ -64,6 +64,7 @@ Rectangle {
             implicitWidth: 16
             implicitHeight: 16
             focusPolicy: Qt.NoFocus
+            Accessible.name: "Limpar pesquisa"
             contentItem: SymbolIcon {
                 symbol: "xmark.circle.fill"
                 size: 13

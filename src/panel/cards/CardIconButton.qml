@@ -16,6 +16,7 @@ AbstractButton {
     implicitHeight: 20
     hoverEnabled: true
     focusPolicy: Qt.NoFocus
+    Accessible.name: help
 
     contentItem: Item {
         SymbolIcon {
