@@ -1,0 +1,219 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Tessaly.Panel
+
+/*
+  The content of the history panel: header, search field, filter bar, accessibility banner,
+  the list of entries (or an empty state) and the footer's key hints. 400 × 560.
+
+  It reads and drives `panelModel`, an object with:
+
+  Properties (each with its change signal, emitted only when the value changes)
+    query: string                  read/write  the search text
+    filter: string                 read/write  the active filter: "all", "text", "link",
+                                               "image", "file" or "pinned"
+    selectedID: string             read        the selected entry's id (canonical UUID text),
+                                               empty when nothing is selected
+    openToken: int                 read        raised by one at every opening of the panel
+    accessibilityTrusted: bool     read        false shows the accessibility banner
+    now: date                      read        the reference time of the cards' ages
+    visibleItems: ClipListModel    read        the entries shown, in order (roles: clipID,
+                                               kind, createdAt, lastUsedAt, pinned, text,
+                                               filePaths, imageWidth, imageHeight,
+                                               hasRichText, sourceBundleID, sourceAppName,
+                                               contentHash, byteSize, entry); a constant object
+                                               whose rows change in place
+    hasUnpinnedItems: bool         read        the whole history (not only the visible part)
+                                               holds an unpinned entry
+
+  Methods
+    selectFirst()                  select the first visible entry (or nothing)
+    paste(id, plainText)           hide the panel and paste the entry
+    togglePin(id)                  pin or unpin the entry
+    deleteItem(id)                 remove the entry (moving the selection)
+    clearAll()                     clear the history, keeping pinned entries
+    openSettings()                 hide the panel and open the settings window
+    requestAccessibility()         hide the panel and ask for the permission to paste
+
+  The view sets `query` as the user types (then calls selectFirst()), sets `filter` from the
+  chips (then calls selectFirst()), focuses the search field at every opening, scrolls the
+  selected card into view and scrolls back to the top at every opening.
+*/
+Item {
+    id: view
+
+    required property QtObject panelModel
+    // Whether the view paints the panel's rounded background itself.
+    property bool drawsBackground: true
+
+    readonly property alias list: list
+    readonly property alias searchField: search
+
+    function focusSearch() {
+        Qt.callLater(search.focusField)
+    }
+
+    implicitWidth: 400
+    implicitHeight: 560
+
+    Component.onCompleted: focusSearch()
+
+    Connections {
+        target: view.panelModel
+
+        function onOpenTokenChanged() {
+            view.focusSearch()
+            if (list.count > 0)
+                list.scrollToTop()
+        }
+        function onQueryChanged() {
+            view.panelModel.selectFirst()
+        }
+        function onSelectedIDChanged() {
+            if (view.panelModel.selectedID !== "")
+                Qt.callLater(list.revealSelection)
+        }
+    }
+
+    Rectangle {
+        visible: view.drawsBackground
+        anchors.fill: parent
+        radius: 14
+        color: PanelTheme.window
+    }
+
+    ColumnLayout {
+        anchors.fill: parent
+        spacing: 0
+
+        PanelHeader {
+            Layout.fillWidth: true
+            canClear: view.panelModel.hasUnpinnedItems
+            onClearAll: view.panelModel.clearAll()
+            onOpenSettings: view.panelModel.openSettings()
+        }
+
+        SearchField {
+            id: search
+            Layout.fillWidth: true
+            Layout.leftMargin: 12
+            Layout.rightMargin: 12
+            text: view.panelModel.query
+            onEdited: text => view.panelModel.query = text
+        }
+
+        FilterBar {
+            Layout.fillWidth: true
+            Layout.leftMargin: 12
+            Layout.rightMargin: 12
+            Layout.topMargin: 8
+            Layout.bottomMargin: 6
+            filter: view.panelModel.filter
+            onChosen: value => {
+                if (view.panelModel.filter !== value)
+                    view.panelModel.filter = value
+                view.panelModel.selectFirst()
+            }
+        }
+
+        AccessibilityBanner {
+            objectName: "accessibilityBanner"
+            visible: !view.panelModel.accessibilityTrusted
+            Layout.fillWidth: true
+            Layout.leftMargin: 12
+            Layout.rightMargin: 12
+            Layout.bottomMargin: 6
+            onAllow: view.panelModel.requestAccessibility()
+        }
+
+        Item {
+            Layout.fillWidth: true
+            Layout.fillHeight: true
+
+            EmptyState {
+                objectName: "emptyState"
+                anchors.fill: parent
+                visible: list.count === 0
+                query: view.panelModel.query
+                filter: view.panelModel.filter
+            }
+
+            ListView {
+                id: list
+                objectName: "historyList"
+                anchors.fill: parent
+                visible: count > 0
+                clip: true
+                model: view.panelModel.visibleItems
+                spacing: 6
+                topMargin: 2
+                bottomMargin: 8
+                leftMargin: 10
+                rightMargin: 10
+                currentIndex: -1
+                keyNavigationEnabled: false
+                highlightFollowsCurrentItem: false
+                boundsBehavior: Flickable.StopAtBounds
+                reuseItems: false
+
+                ScrollBar.vertical: ScrollBar {
+                    policy: ScrollBar.AsNeeded
+                }
+
+                // The first card at the top, as when the list was first shown.
+                function scrollToTop() {
+                    scrollAnimation.stop()
+                    positionViewAtBeginning()
+                    contentY = originY - topMargin
+                }
+
+                // Scrolls the least needed to show the selected card, briefly animated.
+                function revealSelection() {
+                    const row = model ? model.rowOf(view.panelModel.selectedID) : -1
+                    if (row < 0)
+                        return
+                    scrollAnimation.stop()
+                    const from = contentY
+                    positionViewAtIndex(row, ListView.Contain)
+                    const to = contentY
+                    if (Math.abs(to - from) < 0.5)
+                        return
+                    contentY = from
+                    scrollAnimation.from = from
+                    scrollAnimation.to = to
+                    scrollAnimation.start()
+                }
+
+                NumberAnimation {
+                    id: scrollAnimation
+                    target: list
+                    property: "contentY"
+                    duration: 120
+                    easing.type: Easing.OutCubic
+                }
+
+                delegate: ClipCard {
+                    width: ListView.view.width - ListView.view.leftMargin
+                           - ListView.view.rightMargin
+                    isSelected: clipID === view.panelModel.selectedID
+                    now: view.panelModel.now
+                    actions: view.panelModel
+                }
+            }
+        }
+
+        PanelFooter {
+            Layout.fillWidth: true
+        }
+    }
+
+    // The panel's outline, over everything.
+    Rectangle {
+        anchors.fill: parent
+        radius: 14
+        color: "transparent"
+        border.width: 0.5
+        border.color: PanelTheme.withOpacity(PanelTheme.primary, 0.14)
+    }
+}

@@ -1,0 +1,76 @@
+#include "panel/HistoryViewRules.h"
+
+#include <algorithm>
+
+namespace tessaly::HistoryViewRules {
+
+namespace {
+
+bool isSpaceOrTab(QChar c)
+{
+    return c == u'\t' || c.category() == QChar::Separator_Space;
+}
+
+} // namespace
+
+QList<FilterChoice> filterChoices()
+{
+    return {
+        {QStringLiteral("all"), QStringLiteral("Tudo")},
+        {QStringLiteral("text"), QStringLiteral("Texto")},
+        {QStringLiteral("link"), QStringLiteral("Links")},
+        {QStringLiteral("image"), QStringLiteral("Imagens")},
+        {QStringLiteral("file"), QStringLiteral("Arquivos")},
+        {QStringLiteral("pinned"), QStringLiteral("Fixados")},
+    };
+}
+
+QString filterLabel(const QString &filter)
+{
+    const QList<FilterChoice> choices = filterChoices();
+    const auto found = std::find_if(choices.cbegin(), choices.cend(),
+                                    [&](const FilterChoice &c) { return c.value == filter; });
+    return found == choices.cend() ? QString() : found->label;
+}
+
+bool isSearching(const QString &query)
+{
+    return !std::all_of(query.cbegin(), query.cend(), isSpaceOrTab);
+}
+
+EmptyState emptyState(const QString &query, const QString &filter)
+{
+    if (isSearching(query)) {
+        return {QStringLiteral("magnifyingglass"), QStringLiteral("Nenhum resultado"),
+                QStringLiteral("Nada encontrado para “%1”.").arg(query)};
+    }
+    const QString hint = QStringLiteral(
+        "Copie algo com ⌘C e ele aparece aqui.\nFixe itens para mantê-los ao limpar.");
+    if (filter != QStringLiteral("all") && !filterLabel(filter).isEmpty())
+        return {QStringLiteral("clipboard"), QStringLiteral("Nada em ") + filterLabel(filter),
+                hint};
+    return {QStringLiteral("clipboard"), QStringLiteral("Nada copiado ainda"), hint};
+}
+
+bool hasUnpinnedItems(const QList<ClipItem> &items)
+{
+    return std::any_of(items.cbegin(), items.cend(), [](const ClipItem &i) { return !i.pinned; });
+}
+
+QString accessibilityPageName()
+{
+    return QStringLiteral("Acessibilidade");
+}
+
+QString bannerTitle()
+{
+    return QStringLiteral("Colar automático indisponível");
+}
+
+QString bannerMessage()
+{
+    return QStringLiteral("Permita o Tessaly em ") + accessibilityPageName() +
+           QStringLiteral(". Até lá, o item só é copiado.");
+}
+
+} // namespace tessaly::HistoryViewRules

@@ -1,0 +1,57 @@
+#include "panel/Symbols.h"
+
+#include "panel/cards/CardImageProvider.h"
+
+#include <QHash>
+
+namespace tessaly {
+
+namespace {
+
+// Symbol name → file of the bundled set, chosen to read as the named symbol.
+const QHash<QString, QString> &symbolFiles()
+{
+    static const QHash<QString, QString> files = {
+        {QStringLiteral("square.on.square.fill"), QStringLiteral("front.svg")},
+        {QStringLiteral("gearshape"), QStringLiteral("gear.svg")},
+        {QStringLiteral("magnifyingglass"), QStringLiteral("search.svg")},
+        {QStringLiteral("xmark.circle.fill"), QStringLiteral("x-circle-fill.svg")},
+        {QStringLiteral("exclamationmark.triangle.fill"),
+         QStringLiteral("exclamation-triangle-fill.svg")},
+        {QStringLiteral("clipboard"), QStringLiteral("clipboard.svg")},
+        {QStringLiteral("link"), QStringLiteral("link-45deg.svg")},
+        {QStringLiteral("photo"), QStringLiteral("image.svg")},
+        {QStringLiteral("pin"), QStringLiteral("pin.svg")},
+        {QStringLiteral("pin.fill"), QStringLiteral("pin-fill.svg")},
+        {QStringLiteral("trash"), QStringLiteral("trash3.svg")},
+    };
+    return files;
+}
+
+} // namespace
+
+Symbols::Symbols(QObject *parent) : QObject(parent) {}
+
+QUrl Symbols::source(const QString &name) const
+{
+    const QString path = resourcePath(name);
+    return path.isEmpty() ? QUrl() : QUrl(QStringLiteral("qrc") + path);
+}
+
+QUrl Symbols::tinted(const QString &name, const QColor &color) const
+{
+    return resourcePath(name).isEmpty() ? QUrl() : CardImageProvider::symbolUrl(name, color);
+}
+
+QStringList Symbols::names()
+{
+    return symbolFiles().keys();
+}
+
+QString Symbols::resourcePath(const QString &name)
+{
+    const QString file = symbolFiles().value(name);
+    return file.isEmpty() ? QString() : QStringLiteral(":/tessaly/symbols/") + file;
+}
+
+} // namespace tessaly
