@@ -75,6 +75,10 @@ public:
     // Offers every type of the items with its bytes, in order.
     virtual void writeItems(const QList<PayloadItem> &items) = 0;
 
+    // The plain text of one captured item, as this clipboard names its text types: the first
+    // plain-text representation whose bytes decode; absent when the item has none.
+    virtual std::optional<QString> plainString(const PayloadItem &item) const = 0;
+
 Q_SIGNALS:
     // The system announced a change by another application (queued to the main thread). A
     // clipboard that announces nothing never emits; polling changeCount() always works.

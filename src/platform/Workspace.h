@@ -18,6 +18,8 @@ struct RunningApplication
     qint64 processID = 0;
     // The window that has the focus (0 when there is none to speak of).
     quint32 windowID = 0;
+    // Its desktop entry calls it a terminal emulator.
+    bool terminalEmulator = false;
 
     friend bool operator==(const RunningApplication &, const RunningApplication &) = default;
 };
@@ -30,6 +32,14 @@ public:
 
     // The application whose window is active; absent when no window is.
     virtual std::optional<RunningApplication> frontmostApplication() = 0;
+
+    // Asks the desktop to make the application's window active. Answers false when the window
+    // is gone. Activation takes effect a moment later: isActive() tells when it has.
+    virtual bool activate(const RunningApplication &application) = 0;
+    // Whether the application's window is the active one (holds the keyboard focus).
+    virtual bool isActive(const RunningApplication &application) = 0;
+    // Whether the application's window is gone (the application quit or closed it).
+    virtual bool isTerminated(const RunningApplication &application) = 0;
 };
 
 } // namespace tessaly

@@ -1,5 +1,7 @@
 #include "fakes/FakePasteboard.h"
 
+#include <QStringDecoder>
+
 namespace tessaly::test {
 
 class FakePasteboard::Reading : public PasteboardReading
@@ -162,6 +164,18 @@ void FakePasteboard::setString(const QString &text)
     if (m_writes.isEmpty())
         m_writes.append(Write{});
     m_writes.last().string = text;
+}
+
+std::optional<QString> FakePasteboard::plainString(const PayloadItem &item) const
+{
+    const auto bytes = item.value(QStringLiteral("UTF8_STRING"));
+    if (!bytes)
+        return std::nullopt;
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = decoder(*bytes);
+    if (decoder.hasError())
+        return std::nullopt;
+    return text;
 }
 
 void FakePasteboard::writeItems(const QList<PayloadItem> &items)

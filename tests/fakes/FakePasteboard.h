@@ -68,6 +68,8 @@ public:
     void clearContents() override;
     void setString(const QString &text) override;
     void writeItems(const QList<PayloadItem> &items) override;
+    // UTF8_STRING, when its bytes are UTF-8.
+    std::optional<QString> plainString(const PayloadItem &item) const override;
 
 private:
     class Reading;

@@ -37,9 +37,10 @@ TEST(DesktopEntriesTest, FindsApplicationsByIdClassAndFileName)
               "[Desktop Entry]\nType=Application\nName=Gone\nHidden=true\n");
     writeFile(second.filePath(QStringLiteral("org.example.Editor.desktop")),
               "[Desktop Entry]\nType=Application\nName=Shadowed\n");
-    writeFile(second.filePath(QStringLiteral("xterm.desktop")),
-              "[Desktop Entry]\nType=Application\nName=XTerm\nName[pt]=Terminal X\n"
-              "Terminal=true\nNoDisplay=true\nComment=a\\sb\n");
+    writeFile(
+        second.filePath(QStringLiteral("xterm.desktop")),
+        "[Desktop Entry]\nType=Application\nName=XTerm\nName[pt]=Terminal X\n"
+        "Terminal=true\nNoDisplay=true\nComment=a\\sb\nCategories=System;TerminalEmulator;\n");
 
     DesktopEntries entries({first.path(), second.path()});
     const auto editor = entries.byId(QStringLiteral("org.example.Editor"));
@@ -56,5 +57,7 @@ TEST(DesktopEntriesTest, FindsApplicationsByIdClassAndFileName)
     EXPECT_EQ(xterm->name, QStringLiteral("Terminal X"));
     EXPECT_TRUE(xterm->terminal);
     EXPECT_TRUE(xterm->noDisplay);
+    EXPECT_EQ(xterm->categories,
+              (QStringList{QStringLiteral("System"), QStringLiteral("TerminalEmulator")}));
     EXPECT_EQ(entries.all().size(), 3);
 }

@@ -43,6 +43,7 @@ public:
     void clearContents() override;
     void setString(const QString &text) override;
     void writeItems(const QList<PayloadItem> &items) override;
+    std::optional<QString> plainString(const PayloadItem &item) const override;
 
 private:
     void own(const QList<std::pair<QString, QByteArray>> &contents);

@@ -167,7 +167,75 @@ std::optional<RunningApplication> X11Workspace::frontmostApplication()
         application.localizedName = entry->name;
     else if (!windowClass.isEmpty())
         application.localizedName = windowClass;
+    application.terminalEmulator =
+        entry && entry->categories.contains(QStringLiteral("TerminalEmulator"));
     return application;
+}
+
+bool X11Workspace::windowExists(quint32 window)
+{
+    if (window == XCB_WINDOW_NONE)
+        return false;
+    xcb_connection_t *c = m_connection->get();
+    x11::Reply<xcb_get_window_attributes_reply_t> attributes(
+        xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr));
+    return attributes != nullptr;
+}
+
+quint32 X11Workspace::focusedClientWindow()
+{
+    xcb_connection_t *c = m_connection->get();
+    x11::Reply<xcb_get_input_focus_reply_t> focus(
+        xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+    if (!focus || focus->focus == XCB_WINDOW_NONE || focus->focus == XCB_INPUT_FOCUS_POINTER_ROOT)
+        return XCB_WINDOW_NONE;
+    return clientWindow(focus->focus);
+}
+
+bool X11Workspace::activate(const RunningApplication &application)
+{
+    if (!isValid())
+        return false;
+    const quint32 window = clientWindow(application.windowID);
+    if (!windowExists(window))
+        return false;
+
+    // Ask the window manager, as a pager would (source indication 2), so that focus-stealing
+    // prevention lets the request through.
+    xcb_client_message_event_t event{};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = window;
+    event.type = m_connection->atom(QStringLiteral("_NET_ACTIVE_WINDOW"));
+    event.data.data32[0] = 2;
+    event.data.data32[1] = XCB_CURRENT_TIME;
+    event.data.data32[2] = XCB_WINDOW_NONE;
+    xcb_connection_t *c = m_connection->get();
+    xcb_send_event(c, 0, m_connection->root(),
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char *>(&event));
+
+    // Without a window manager nobody answers that message: give the window the focus directly.
+    const xcb_atom_t check = m_connection->atom(QStringLiteral("_NET_SUPPORTING_WM_CHECK"));
+    if (!m_connection->cardinalProperty(m_connection->root(), check))
+        xcb_set_input_focus(c, XCB_INPUT_FOCUS_PARENT, window, XCB_CURRENT_TIME);
+    xcb_flush(c);
+    return true;
+}
+
+bool X11Workspace::isActive(const RunningApplication &application)
+{
+    if (!isValid() || application.windowID == XCB_WINDOW_NONE)
+        return false;
+    const quint32 window = clientWindow(application.windowID);
+    return window != XCB_WINDOW_NONE && focusedClientWindow() == window;
+}
+
+bool X11Workspace::isTerminated(const RunningApplication &application)
+{
+    if (!isValid() || application.windowID == XCB_WINDOW_NONE)
+        return false;
+    return !windowExists(application.windowID);
 }
 
 } // namespace tessaly

@@ -30,12 +30,17 @@ public:
     bool isValid() const;
 
     std::optional<RunningApplication> frontmostApplication() override;
+    bool activate(const RunningApplication &application) override;
+    bool isActive(const RunningApplication &application) override;
+    bool isTerminated(const RunningApplication &application) override;
 
 private:
     quint32 activeWindow();
     quint32 clientWindow(quint32 window);
     quint32 mainWindow(quint32 window);
     qint64 processID(quint32 window);
+    bool windowExists(quint32 window);
+    quint32 focusedClientWindow();
 
     QString m_ownID;
     QString m_ownName;

@@ -117,6 +117,8 @@ std::optional<DesktopEntry> DesktopEntries::parse(const QString &filePath, const
             entry.noDisplay = isTrue(value);
         else if (key == u"Hidden")
             hidden = isTrue(value);
+        else if (key == u"Categories")
+            entry.categories = value.split(u';', Qt::SkipEmptyParts);
     }
     if (type != u"Application" || hidden)
         return std::nullopt;

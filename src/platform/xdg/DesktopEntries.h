@@ -20,6 +20,7 @@ struct DesktopEntry
     QString exec;           // Exec
     bool terminal = false;  // Terminal=true
     bool noDisplay = false; // NoDisplay=true (still an application, just not listed)
+    QStringList categories; // Categories: "System", "TerminalEmulator" …
     QString filePath;       // where the entry was read from
 };
 
