@@ -16,7 +16,14 @@
 namespace tessaly {
 
 // What sort of content a history entry holds. Stored by the strings of clipKindName().
-enum class ClipKind { Text, Link, Color, Image, File };
+enum class ClipKind
+{
+    Text,
+    Link,
+    Color,
+    Image,
+    File
+};
 
 QString clipKindName(ClipKind kind);
 std::optional<ClipKind> clipKindFromName(QStringView name);
@@ -80,6 +87,11 @@ struct ClipItem
 
     // filePaths as file URLs, in order; empty when there are none.
     QList<QUrl> fileURLs() const;
+
+    // Whether the entry is found by a search text (taken as one piece): in its text, one of its
+    // paths or its source application's name, ignoring letter case but not accents; an image
+    // entry is also found by any piece of the words "imagem" and "image".
+    bool matches(const QString &query) const;
 
     friend bool operator==(const ClipItem &, const ClipItem &) = default;
 };
