@@ -31,6 +31,8 @@
 
 #include <gtest/gtest.h>
 
+#include <xcb/xcb.h>
+
 #include <csignal>
 #include <memory>
 
@@ -63,18 +65,19 @@ int xdotool(const QStringList &arguments)
     return testDisplay().run(QStringLiteral("xdotool"), arguments);
 }
 
-// The test's own text field in another process (helpers/TextTarget.cpp), exposed over AT-SPI.
+// A text field of the test's own in another process (helpers/TextTarget.cpp, a Qt window, or
+// helpers/gtk_text_target.py, a GTK one), exposed over AT-SPI.
 class TextTarget
 {
 public:
-    bool start()
+    bool start(const QString &program = QStringLiteral(TESSALY_TEXT_TARGET))
     {
         QProcessEnvironment environment = testDisplay().environment();
         environment.insert(QStringLiteral("QT_LINUX_ACCESSIBILITY_ALWAYS_ON"), QStringLiteral("1"));
         m_process.setProcessEnvironment(environment);
         m_process.setProcessChannelMode(QProcess::SeparateChannels);
         m_process.setStandardErrorFile(QProcess::nullDevice());
-        m_process.start(QStringLiteral(TESSALY_TEXT_TARGET), QStringList());
+        m_process.start(program, QStringList());
         if (!m_process.waitForStarted(5000))
             return false;
         const QString field = waitForLine(QStringLiteral("field "));
@@ -115,6 +118,44 @@ private:
     QProcess m_process;
     QString m_pending;
     QRect m_field;
+};
+
+// A passive grab of a key on the root window, as a global hot key takes it: while the key is
+// held, this process holds the keyboard.
+class KeyGrab
+{
+public:
+    explicit KeyGrab(const QString &keyName) : m_connection(xcb_connect(nullptr, nullptr))
+    {
+        QByteArray table;
+        testDisplay().run(QStringLiteral("xmodmap"), {QStringLiteral("-pke")}, 5000, &table);
+        for (const QByteArray &line : table.split('\n')) {
+            const QList<QByteArray> words = line.simplified().split(' ');
+            if (words.size() > 3 && words[0] == "keycode" && words[3] == keyName.toLatin1())
+                m_keycode = xcb_keycode_t(words[1].toInt());
+        }
+        if (!m_keycode || xcb_connection_has_error(m_connection))
+            return;
+        m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
+        xcb_generic_error_t *error = xcb_request_check(
+            m_connection, xcb_grab_key_checked(m_connection, 1, m_root, XCB_MOD_MASK_ANY, m_keycode,
+                                               XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+        m_grabbed = !error;
+        free(error);
+    }
+    ~KeyGrab()
+    {
+        if (m_grabbed)
+            xcb_ungrab_key(m_connection, m_keycode, m_root, XCB_MOD_MASK_ANY);
+        xcb_disconnect(m_connection);
+    }
+    bool isGrabbed() const { return m_grabbed; }
+
+private:
+    xcb_connection_t *m_connection;
+    xcb_window_t m_root = 0;
+    xcb_keycode_t m_keycode = 0;
+    bool m_grabbed = false;
 };
 
 } // namespace
@@ -281,6 +322,58 @@ TEST(PanelPlatformTest, TheCaretOfARealTextFieldOverAtSpi)
     ::kill(pid_t(target.processId()), SIGCONT);
     EXPECT_FALSE(frozen);
     EXPECT_LT(elapsed, 1000);
+}
+
+TEST(PanelPlatformTest, AGtkFieldKeepsItsCaretWhileAHotKeyHoldsTheKeyboard)
+{
+    if (!QFileInfo::exists(QStringLiteral("/usr/libexec/at-spi-bus-launcher")))
+        GTEST_SKIP() << "at-spi2-core is not installed";
+    if (testDisplay().run(QStringLiteral("/usr/bin/python3"),
+                          {QStringLiteral("-c"),
+                           QStringLiteral("import gi; gi.require_version('Gtk', '3.0')")}) != 0)
+        GTEST_SKIP() << "GTK 3 for Python (gir1.2-gtk-3.0) is not installed";
+    ASSERT_FALSE(AtSpiBus::address().isEmpty());
+
+    X11Screens screens;
+    X11AccessibilityPermission accessibility;
+    AtSpiCaretSource source;
+    source.startTracking(); // the program follows focus from its start
+    CaretLocator locator(source, screens, accessibility);
+
+    TextTarget target;
+    ASSERT_TRUE(target.start(QStringLiteral(TESSALY_GTK_TEXT_TARGET)));
+    const QRect field = target.field();
+    ASSERT_EQ(xdotool({QStringLiteral("mousemove"), QString::number(field.center().x()),
+                       QString::number(field.center().y()), QStringLiteral("click"),
+                       QStringLiteral("1")}),
+              0);
+    ASSERT_EQ(xdotool({QStringLiteral("type"), QStringLiteral("olá")}), 0);
+    ASSERT_FALSE(target.waitForLine(QStringLiteral("text olá")).isEmpty());
+
+    std::optional<QRectF> caret;
+    ASSERT_TRUE(waitUntil([&] { return (caret = locator.caretRect()).has_value(); }, generousMs));
+    const QRectF before = screens.desktopSpace().toTopDown(*caret);
+    EXPECT_TRUE(QRectF(field).contains(before.center()));
+
+    // The hot key is pressed and still held: this process holds the keyboard.
+    KeyGrab grab(QStringLiteral("F12"));
+    ASSERT_TRUE(grab.isGrabbed());
+    ASSERT_EQ(xdotool({QStringLiteral("keydown"), QStringLiteral("F12")}), 0);
+    const auto during = locator.caretRect();
+    xdotool({QStringLiteral("keyup"), QStringLiteral("F12")});
+    ASSERT_TRUE(during);
+    EXPECT_EQ(screens.desktopSpace().toTopDown(*during), before);
+
+    // Another application comes to the front, one that exposes nothing: the field it left is
+    // no caret any more.
+    ASSERT_NE(testDisplay().spawn(QStringLiteral("xterm"),
+                                  {QStringLiteral("-title"), QStringLiteral("elsewhere")}),
+              nullptr);
+    ASSERT_EQ(xdotool({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--name"),
+                       QStringLiteral("^elsewhere$"), QStringLiteral("windowactivate"),
+                       QStringLiteral("--sync")}),
+              0);
+    EXPECT_TRUE(waitUntil([&] { return !locator.caretRect(); }, generousMs));
 }
 
 TEST(PanelPlatformTest, TrustFollowsTheXTestExtension)

@@ -1,6 +1,7 @@
 #include "platform/atspi/AtSpiCaretSource.h"
 
 #include "platform/atspi/AtSpiBus.h"
+#include "platform/x11/X11ActiveWindow.h"
 
 #include <QCoreApplication>
 #include <QDBusArgument>
@@ -20,7 +21,6 @@ const QString registryService = QStringLiteral("org.a11y.atspi.Registry");
 const QString registryPath = QStringLiteral("/org/a11y/atspi/registry");
 const QString registryInterface = QStringLiteral("org.a11y.atspi.Registry");
 const QString rootPath = QStringLiteral("/org/a11y/atspi/accessible/root");
-const QString nullPath = QStringLiteral("/org/a11y/atspi/null");
 const QString accessibleInterface = QStringLiteral("org.a11y.atspi.Accessible");
 const QString textInterface = QStringLiteral("org.a11y.atspi.Text");
 const QString componentInterface = QStringLiteral("org.a11y.atspi.Component");
@@ -36,10 +36,8 @@ constexpr uint screenCoordinates = 0;
 
 constexpr int callTimeoutMs = 120;
 constexpr int lookupBudgetMs = 250;
-// How many objects a search for the focused one visits at most, and how far up it walks to
-// the window.
+// How many objects a search for the focused one visits at most.
 constexpr int searchNodeLimit = 600;
-constexpr int parentWalkLimit = 24;
 
 bool hasState(quint64 states, int state)
 {
@@ -62,18 +60,6 @@ QList<AtSpiCaretSource::ObjectRef> readReferences(const QDBusArgument &argument)
     return references;
 }
 
-std::optional<AtSpiCaretSource::ObjectRef> readReference(const QDBusArgument &argument)
-{
-    QString service;
-    QDBusObjectPath path;
-    argument.beginStructure();
-    argument >> service >> path;
-    argument.endStructure();
-    if (service.isEmpty() || path.path().isEmpty() || path.path() == nullPath)
-        return std::nullopt;
-    return AtSpiCaretSource::ObjectRef{service, path.path()};
-}
-
 std::optional<QRectF> rectFromInts(int x, int y, int width, int height)
 {
     if (x == 0 && y == 0 && width == 0 && height == 0)
@@ -92,7 +78,16 @@ std::optional<QRectF> rectFromReply(const QDBusMessage &reply)
 
 } // namespace
 
-AtSpiCaretSource::AtSpiCaretSource(QObject *parent) : QObject(parent), m_connection(connectionName)
+AtSpiCaretSource::AtSpiCaretSource(QObject *parent)
+    : AtSpiCaretSource(
+          [activeWindow = std::make_shared<X11ActiveWindow>()] {
+              return activeWindow->processId();
+          },
+          parent)
+{}
+
+AtSpiCaretSource::AtSpiCaretSource(FrontProcess frontProcess, QObject *parent)
+    : QObject(parent), m_frontProcess(std::move(frontProcess)), m_connection(connectionName)
 {}
 
 AtSpiCaretSource::~AtSpiCaretSource()
@@ -198,42 +193,25 @@ QList<AtSpiCaretSource::ObjectRef> AtSpiCaretSource::children(const ObjectRef &o
     return readReferences(reply->arguments().constFirst().value<QDBusArgument>());
 }
 
-std::optional<AtSpiCaretSource::ObjectRef> AtSpiCaretSource::parent(const ObjectRef &object,
-                                                                    const QDeadlineTimer &deadline)
+std::optional<qint64> AtSpiCaretSource::processOf(const QString &service,
+                                                  const QDeadlineTimer &deadline)
 {
-    const auto reply = call(object, propertiesInterface, QStringLiteral("Get"),
-                            {accessibleInterface, QStringLiteral("Parent")}, deadline);
-    if (!reply || reply->arguments().isEmpty())
-        return std::nullopt;
-    const QVariant value = reply->arguments().constFirst().value<QDBusVariant>().variant();
-    return readReference(value.value<QDBusArgument>());
-}
-
-bool AtSpiCaretSource::belongsToThisProcess(const QString &service, const QDeadlineTimer &deadline)
-{
+    if (const auto known = m_processes.constFind(service); known != m_processes.cend())
+        return *known;
     const auto reply =
         call({QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus")},
              QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetConnectionUnixProcessID"),
              {service}, deadline);
     if (!reply || reply->arguments().isEmpty())
-        return false;
-    return reply->arguments().constFirst().toLongLong() == QCoreApplication::applicationPid();
+        return std::nullopt;
+    const qint64 pid = reply->arguments().constFirst().toLongLong();
+    m_processes.insert(service, pid);
+    return pid;
 }
 
-bool AtSpiCaretSource::isInActiveWindow(const ObjectRef &object, const QDeadlineTimer &deadline)
+bool AtSpiCaretSource::belongsToThisProcess(const QString &service, const QDeadlineTimer &deadline)
 {
-    std::optional<ObjectRef> current = object;
-    for (int step = 0; current && step < parentWalkLimit; ++step) {
-        if (current->path == rootPath)
-            return false; // reached the application without meeting an active window
-        const auto bits = states(*current, deadline);
-        if (!bits)
-            return false;
-        if (hasState(*bits, stateActive))
-            return true;
-        current = parent(*current, deadline);
-    }
-    return false;
+    return processOf(service, deadline) == QCoreApplication::applicationPid();
 }
 
 std::optional<AtSpiCaretSource::ObjectRef>
@@ -281,9 +259,13 @@ AtSpiCaretSource::focusedObject(const QDeadlineTimer &deadline)
 {
     if (m_lastFocused && !belongsToThisProcess(m_lastFocused->service, deadline)) {
         const auto bits = states(*m_lastFocused, deadline);
-        if (bits && hasState(*bits, stateShowing) &&
-            (hasState(*bits, stateFocused) || isInActiveWindow(*m_lastFocused, deadline)))
-            return m_lastFocused;
+        if (bits && hasState(*bits, stateShowing)) {
+            if (hasState(*bits, stateFocused))
+                return m_lastFocused;
+            const auto front = m_frontProcess ? m_frontProcess() : std::nullopt;
+            if (front && processOf(m_lastFocused->service, deadline) == front)
+                return m_lastFocused; // focus hidden by a keyboard grab
+        }
     }
     return searchFocused(deadline);
 }
