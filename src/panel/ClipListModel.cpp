@@ -4,6 +4,8 @@
 
 #include <QSet>
 
+#include <algorithm>
+
 namespace tessaly {
 
 namespace {
@@ -113,8 +115,13 @@ void ClipListModel::setItems(const QList<ClipItem> &items)
     wanted.reserve(items.size());
     for (const ClipItem &item : items)
         wanted.insert(item.id);
-    if (wanted.size() != items.size()) {
-        // Ids are unique in the history; a list that repeats one cannot be merged row by row.
+    qsizetype surviving = 0;
+    for (const ClipItem &item : std::as_const(m_items))
+        surviving += wanted.contains(item.id) ? 1 : 0;
+    // Ids are unique in the history; a list that repeats one cannot be merged row by row. A
+    // list that keeps less than half of the rows (a new search, another filter) is cheaper to
+    // show afresh than to reach by hundreds of removals and insertions.
+    if (wanted.size() != items.size() || surviving * 2 < std::max(m_items.size(), items.size())) {
         beginResetModel();
         m_items = items;
         endResetModel();

@@ -10,9 +10,10 @@
 namespace tessaly {
 
 // The panel's visible entries as a list model for the view: one row per entry, with the roles
-// a card reads. New lists are merged in with row removals, moves and insertions (and data
-// changes for entries that changed in place), so a view can animate them; the selected row is
-// marked through a role.
+// a card reads. A new list that keeps most rows is merged in with row removals, moves and
+// insertions (and data changes for entries that changed in place), so a view can animate
+// them; one that keeps less than half resets the model. The selected row is marked through a
+// role.
 class ClipListModel : public QAbstractListModel
 {
     Q_OBJECT

@@ -97,9 +97,9 @@ QIcon IconCache::fileIcon(const QString &path)
     if (!type.isValid())
         type = database.mimeTypeForName(QStringLiteral("application/octet-stream"));
 
+    // Kept even when the theme has nothing for the type: the answer would not change.
     const QIcon icon = iconForMimeType(type);
-    if (!icon.isNull())
-        m_fileIcons.insert(path, new QIcon(icon));
+    m_fileIcons.insert(path, new QIcon(icon));
     return icon;
 }
 
