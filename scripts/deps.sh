@@ -18,7 +18,9 @@ TESSALY_PACKAGES=(
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev python3
     xvfb openbox xclip xdotool x11-xkb-utils xkb-data x11-utils xterm xcompmgr
-    dbus dbus-x11 at-spi2-core
+    dbus dbus-x11 at-spi2-core libglib2.0-bin x11-xserver-utils
+    # a GTK 3 text field (Python) for the caret tests
+    python3-gi gir1.2-gtk-3.0
     # a desktop icon theme and fonts for the panel
     hicolor-icon-theme adwaita-icon-theme fonts-dejavu-core
 )

@@ -118,6 +118,38 @@ qint64 ClipPayload::byteSize() const
     return total;
 }
 
+namespace {
+
+// Case-insensitive containment that respects accents. Both sides are brought to the composed
+// form first, so text copied with decomposed accents (common in file names) is found by a
+// query typed with composed ones, and the other way round.
+bool containsFolded(const QString &haystack, const QString &needle)
+{
+    return haystack.normalized(QString::NormalizationForm_C).contains(needle, Qt::CaseInsensitive);
+}
+
+} // namespace
+
+bool ClipItem::matches(const QString &query) const
+{
+    const QString needle = query.normalized(QString::NormalizationForm_C);
+    if (text && containsFolded(*text, needle))
+        return true;
+    if (filePaths) {
+        for (const QString &path : *filePaths) {
+            if (containsFolded(path, needle))
+                return true;
+        }
+    }
+    if (sourceAppName && containsFolded(*sourceAppName, needle))
+        return true;
+    if (kind == ClipKind::Image) {
+        return QStringLiteral("imagem").contains(needle, Qt::CaseInsensitive) ||
+               QStringLiteral("image").contains(needle, Qt::CaseInsensitive);
+    }
+    return false;
+}
+
 QList<QUrl> ClipItem::fileURLs() const
 {
     QList<QUrl> urls;

@@ -88,6 +88,11 @@ struct ClipItem
     // filePaths as file URLs, in order; empty when there are none.
     QList<QUrl> fileURLs() const;
 
+    // Whether the entry is found by a search text (taken as one piece): in its text, one of its
+    // paths or its source application's name, ignoring letter case but not accents; an image
+    // entry is also found by any piece of the words "imagem" and "image".
+    bool matches(const QString &query) const;
+
     friend bool operator==(const ClipItem &, const ClipItem &) = default;
 };
 

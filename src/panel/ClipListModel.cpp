@@ -1,6 +1,10 @@
 #include "panel/ClipListModel.h"
 
+#include "panel/cards/Formatting.h"
+
 #include <QSet>
+
+#include <algorithm>
 
 namespace tessaly {
 
@@ -15,142 +19,191 @@ template <typename T> QVariant optionalValue(const std::optional<T> &value)
 
 ClipListModel::ClipListModel(QObject *parent) : QAbstractListModel(parent) {}
 
-qsizetype ClipListModel::indexOf(const QUuid &id, qsizetype from) const
-{
-    for (qsizetype i = from; i < m_items.size(); ++i) {
-        if (m_items.at(i).id == id)
-            return i;
-    }
-    return -1;
-}
-
-void ClipListModel::setItems(const QList<ClipItem> &items)
-{
-    const int oldCount = count();
-
-    // 1. Rows whose entry is gone, from the bottom up.
-    QSet<QUuid> kept;
-    kept.reserve(items.size());
-    for (const ClipItem &item : items)
-        kept.insert(item.id);
-    for (qsizetype row = m_items.size() - 1; row >= 0;) {
-        if (kept.contains(m_items.at(row).id)) {
-            --row;
-            continue;
-        }
-        qsizetype first = row;
-        while (first > 0 && !kept.contains(m_items.at(first - 1).id))
-            --first;
-        beginRemoveRows({}, int(first), int(row));
-        m_items.remove(first, row - first + 1);
-        endRemoveRows();
-        row = first - 1;
-    }
-
-    // 2. Walk the new order: keep, move up, or insert each entry; then update changed fields.
-    for (qsizetype target = 0; target < items.size(); ++target) {
-        const ClipItem &item = items.at(target);
-        if (target < m_items.size() && m_items.at(target).id == item.id) {
-            if (!(m_items.at(target) == item)) {
-                m_items[target] = item;
-                const QModelIndex changed = index(int(target));
-                Q_EMIT dataChanged(changed, changed);
-            }
-            continue;
-        }
-        const qsizetype current = indexOf(item.id, target + 1);
-        if (current >= 0) {
-            beginMoveRows({}, int(current), int(current), {}, int(target));
-            m_items.move(current, target);
-            endMoveRows();
-            if (!(m_items.at(target) == item)) {
-                m_items[target] = item;
-                const QModelIndex changed = index(int(target));
-                Q_EMIT dataChanged(changed, changed);
-            }
-        } else {
-            beginInsertRows({}, int(target), int(target));
-            m_items.insert(target, item);
-            endInsertRows();
-        }
-    }
-
-    if (count() != oldCount)
-        Q_EMIT countChanged();
-}
-
-int ClipListModel::rowOf(const QString &id) const
-{
-    const QUuid uuid = QUuid::fromString(id);
-    if (uuid.isNull())
-        return -1;
-    return int(indexOf(uuid, 0));
-}
-
 int ClipListModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : count();
+    return parent.isValid() ? 0 : int(m_items.size());
 }
 
 QVariant ClipListModel::data(const QModelIndex &index, int role) const
 {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
-    const ClipItem &item = m_items.at(index.row());
-    switch (Role(role)) {
-    case IdRole:
+    const ClipItem &item = m_items[index.row()];
+    switch (role) {
+    case ItemIdRole:
         return uuidText(item.id);
     case KindRole:
         return clipKindName(item.kind);
-    case CreatedAtRole:
-        return item.createdAt.toDateTime();
-    case LastUsedAtRole:
-        return item.lastUsedAt.toDateTime();
-    case PinnedRole:
-        return item.pinned;
+    case Qt::DisplayRole:
     case TextRole:
         return optionalValue(item.text);
     case FilePathsRole:
-        return optionalValue(item.filePaths);
+        return item.filePaths.value_or(QStringList());
     case ImageWidthRole:
         return optionalValue(item.imageWidth);
     case ImageHeightRole:
         return optionalValue(item.imageHeight);
+    case PinnedRole:
+        return item.pinned;
     case HasRichTextRole:
         return item.hasRichText;
     case SourceBundleIDRole:
         return optionalValue(item.sourceBundleID);
     case SourceAppNameRole:
         return optionalValue(item.sourceAppName);
+    case CreatedAtRole:
+        return item.createdAt.toDateTime();
+    case LastUsedAtRole:
+        return item.lastUsedAt.toDateTime();
+    case DetailRole:
+        return optionalValue(Formatting::detail(item));
+    case SelectedRole:
+        return m_selectedID == item.id;
     case ContentHashRole:
         return item.contentHash;
     case ByteSizeRole:
         return item.byteSize;
     case EntryRole:
         return QVariant::fromValue(item);
+    default:
+        return {};
     }
-    return {};
 }
 
 QHash<int, QByteArray> ClipListModel::roleNames() const
 {
     return {
-        {IdRole, "clipID"},
+        {ItemIdRole, "clipID"},
         {KindRole, "kind"},
-        {CreatedAtRole, "createdAt"},
-        {LastUsedAtRole, "lastUsedAt"},
-        {PinnedRole, "pinned"},
         {TextRole, "text"},
         {FilePathsRole, "filePaths"},
         {ImageWidthRole, "imageWidth"},
         {ImageHeightRole, "imageHeight"},
+        {PinnedRole, "pinned"},
         {HasRichTextRole, "hasRichText"},
         {SourceBundleIDRole, "sourceBundleID"},
         {SourceAppNameRole, "sourceAppName"},
+        {CreatedAtRole, "createdAt"},
+        {LastUsedAtRole, "lastUsedAt"},
+        {DetailRole, "detail"},
+        {SelectedRole, "selected"},
         {ContentHashRole, "contentHash"},
         {ByteSizeRole, "byteSize"},
         {EntryRole, "entry"},
     };
+}
+
+int ClipListModel::rowOf(const QString &itemId) const
+{
+    const auto id = uuidFromText(itemId);
+    return id ? rowOf(*id) : -1;
+}
+
+int ClipListModel::rowOf(const QUuid &id) const
+{
+    for (qsizetype row = 0; row < m_items.size(); ++row) {
+        if (m_items[row].id == id)
+            return int(row);
+    }
+    return -1;
+}
+
+void ClipListModel::emitRowChanged(int row, const QList<int> &roles)
+{
+    const QModelIndex changed = index(row);
+    Q_EMIT dataChanged(changed, changed, roles);
+}
+
+void ClipListModel::setItems(const QList<ClipItem> &items)
+{
+    const int oldCount = count();
+
+    // 1. Rows whose entry is gone, removed from the end so the earlier rows keep their numbers;
+    //    neighbouring rows go in one step.
+    QSet<QUuid> wanted;
+    wanted.reserve(items.size());
+    for (const ClipItem &item : items)
+        wanted.insert(item.id);
+    qsizetype surviving = 0;
+    for (const ClipItem &item : std::as_const(m_items))
+        surviving += wanted.contains(item.id) ? 1 : 0;
+    // Ids are unique in the history; a list that repeats one cannot be merged row by row. A
+    // list that keeps less than half of the rows (a new search, another filter) is cheaper to
+    // show afresh than to reach by hundreds of removals and insertions.
+    if (wanted.size() != items.size() || surviving * 2 < std::max(m_items.size(), items.size())) {
+        beginResetModel();
+        m_items = items;
+        endResetModel();
+        if (count() != oldCount)
+            Q_EMIT countChanged();
+        return;
+    }
+    for (int row = count() - 1; row >= 0;) {
+        if (wanted.contains(m_items[row].id)) {
+            --row;
+            continue;
+        }
+        int first = row;
+        while (first > 0 && !wanted.contains(m_items[first - 1].id))
+            --first;
+        beginRemoveRows(QModelIndex(), first, row);
+        m_items.remove(first, row - first + 1);
+        endRemoveRows();
+        row = first - 1;
+    }
+
+    // 2. Walk the new list: rows already in place stay, rows further down move up, new entries
+    //    are inserted (a run of new entries in one step). Every row before `row` is final.
+    QSet<QUuid> existing;
+    existing.reserve(m_items.size());
+    for (const ClipItem &item : std::as_const(m_items))
+        existing.insert(item.id);
+    QList<int> changedRows;
+    for (int row = 0; row < items.size(); ++row) {
+        const ClipItem &wantedItem = items[row];
+        if (!existing.contains(wantedItem.id)) {
+            int last = row;
+            while (last + 1 < items.size() && !existing.contains(items[last + 1].id))
+                ++last;
+            beginInsertRows(QModelIndex(), row, last);
+            for (int i = row; i <= last; ++i)
+                m_items.insert(i, items[i]);
+            endInsertRows();
+            row = last;
+            continue;
+        }
+        if (m_items[row].id != wantedItem.id) {
+            // The entry sits further down (the rows above are final): move it up.
+            int from = row + 1;
+            while (m_items[from].id != wantedItem.id)
+                ++from;
+            beginMoveRows(QModelIndex(), from, from, QModelIndex(), row);
+            m_items.move(from, row);
+            endMoveRows();
+        }
+        if (!(m_items[row] == wantedItem)) {
+            m_items[row] = wantedItem;
+            changedRows.append(row);
+        }
+    }
+
+    for (int row : std::as_const(changedRows))
+        emitRowChanged(row);
+    if (count() != oldCount)
+        Q_EMIT countChanged();
+}
+
+void ClipListModel::setSelectedID(const std::optional<QUuid> &id)
+{
+    if (id == m_selectedID)
+        return;
+    const int oldRow = m_selectedID ? rowOf(*m_selectedID) : -1;
+    m_selectedID = id;
+    const int newRow = id ? rowOf(*id) : -1;
+    if (oldRow >= 0)
+        emitRowChanged(oldRow, {SelectedRole});
+    if (newRow >= 0)
+        emitRowChanged(newRow, {SelectedRole});
 }
 
 } // namespace tessaly

@@ -69,11 +69,13 @@ bool XServer::start(const Options &options)
         xvfb->setProcessChannelMode(QProcess::ForwardedErrorChannel);
         xvfb->setStandardOutputFile(QProcess::nullDevice());
         xvfb->start(QStringLiteral("Xvfb"),
-                    {display, QStringLiteral("-screen"), QStringLiteral("0"),
-                     QStringLiteral("%1x%2x24").arg(options.width).arg(options.height),
-                     QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("-noreset"),
-                     QStringLiteral("+extension"), QStringLiteral("XTEST"),
-                     QStringLiteral("+extension"), QStringLiteral("RANDR")});
+                    QStringList{display, QStringLiteral("-screen"), QStringLiteral("0"),
+                                QStringLiteral("%1x%2x24").arg(options.width).arg(options.height),
+                                QStringLiteral("-nolisten"), QStringLiteral("tcp"),
+                                QStringLiteral("-noreset"), QStringLiteral("+extension"),
+                                QStringLiteral("XTEST"), QStringLiteral("+extension"),
+                                QStringLiteral("RANDR")} +
+                        options.serverArguments);
         if (!xvfb->waitForStarted(3000))
             continue;
         m_display = display;

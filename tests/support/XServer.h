@@ -22,6 +22,8 @@ public:
         int height = 800;
         bool windowManager = true;
         bool sessionBus = true;
+        // Further Xvfb arguments, after the defaults (so "-extension XTEST" takes XTEST away).
+        QStringList serverArguments;
     };
 
     XServer();
