@@ -18,7 +18,7 @@ import Tessaly.Panel
     openToken: int                 read        raised by one at every opening of the panel
     accessibilityTrusted: bool     read        false shows the accessibility banner
     now: date                      read        the reference time of the cards' ages
-    visibleItems: ClipListModel    read        the entries shown, in order (roles: clipID,
+    items: ClipListModel           read        the entries shown, in order (roles: clipID,
                                                kind, createdAt, lastUsedAt, pinned, text,
                                                filePaths, imageWidth, imageHeight,
                                                hasRichText, sourceBundleID, sourceAppName,
@@ -31,7 +31,7 @@ import Tessaly.Panel
     selectFirst()                  select the first visible entry (or nothing)
     paste(id, plainText)           hide the panel and paste the entry
     togglePin(id)                  pin or unpin the entry
-    deleteItem(id)                 remove the entry (moving the selection)
+    remove(id)                     remove the entry (moving the selection)
     clearAll()                     clear the history, keeping pinned entries
     openSettings()                 hide the panel and open the settings window
     requestAccessibility()         hide the panel and ask for the permission to paste
@@ -145,7 +145,7 @@ Item {
                 anchors.fill: parent
                 visible: count > 0
                 clip: true
-                model: view.panelModel.visibleItems
+                model: view.panelModel.items
                 spacing: 6
                 topMargin: 2
                 bottomMargin: 8

@@ -125,7 +125,7 @@ void FakePanelModel::togglePin(const QString &id)
     calls.append(QStringLiteral("togglePin ") + id);
 }
 
-void FakePanelModel::deleteItem(const QString &id)
+void FakePanelModel::remove(const QString &id)
 {
     calls.append(QStringLiteral("delete ") + id);
 }

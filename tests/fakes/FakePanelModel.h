@@ -22,7 +22,7 @@ class FakePanelModel : public QObject
     Q_PROPERTY(
         bool accessibilityTrusted READ accessibilityTrusted NOTIFY accessibilityTrustedChanged)
     Q_PROPERTY(QDateTime now READ now NOTIFY nowChanged)
-    Q_PROPERTY(tessaly::ClipListModel *visibleItems READ visibleItems CONSTANT)
+    Q_PROPERTY(tessaly::ClipListModel *items READ listModel CONSTANT)
     Q_PROPERTY(bool hasUnpinnedItems READ hasUnpinnedItems NOTIFY hasUnpinnedItemsChanged)
 
 public:
@@ -34,7 +34,7 @@ public:
     qint64 openToken() const { return m_openToken; }
     bool accessibilityTrusted() const { return m_accessibilityTrusted; }
     QDateTime now() const { return m_now; }
-    ClipListModel *visibleItems() { return &m_visible; }
+    ClipListModel *listModel() { return &m_visible; }
     bool hasUnpinnedItems() const;
 
     void setQuery(const QString &query);
@@ -51,7 +51,7 @@ public:
     Q_INVOKABLE void selectFirst();
     Q_INVOKABLE void paste(const QString &id, bool plainText);
     Q_INVOKABLE void togglePin(const QString &id);
-    Q_INVOKABLE void deleteItem(const QString &id);
+    Q_INVOKABLE void remove(const QString &id);
     Q_INVOKABLE void clearAll();
     Q_INVOKABLE void openSettings();
     Q_INVOKABLE void requestAccessibility();

@@ -34,7 +34,7 @@ Item {
     }
     function remove() {
         if (actions)
-            actions.deleteItem(clipID)
+            actions.remove(clipID)
     }
     function perform(action) {
         switch (action) {
