@@ -7,13 +7,28 @@
 #include "hotkey/GlobalHotKey.h"
 #include "hotkey/HotKeyApplier.h"
 #include "hotkey/KeyboardLayout.h"
+#include "panel/CaretLocator.h"
+#include "panel/HistoryPanel.h"
+#include "panel/PanelController.h"
+#include "panel/PanelModel.h"
+#include "panel/PanelPlacer.h"
+#include "panel/PasteService.h"
+#include "panel/cards/CardBackends.h"
+#include "panel/cards/IconCache.h"
+#include "platform/atspi/AtSpiCaretSource.h"
+#include "platform/x11/X11AccessibilityPermission.h"
 #include "platform/x11/X11HotKeyService.h"
+#include "platform/x11/X11KeySynth.h"
 #include "platform/x11/X11KeyboardLayoutSource.h"
+#include "platform/x11/X11PanelSupport.h"
 #include "platform/x11/X11Pasteboard.h"
+#include "platform/x11/X11Screens.h"
 #include "platform/x11/X11Workspace.h"
+#include "platform/xdg/XdgApplicationDirectory.h"
+#include "platform/xdg/XdgCardWorkspace.h"
 #include "settings/AppSettings.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 
 #include <cstdio>
 
@@ -28,6 +43,53 @@ void logLine(const QString &line)
 }
 
 } // namespace
+
+// Everything the history panel stands on, created once at launch.
+struct AppDelegate::Panel
+{
+    Panel(AppSettings &settings, HistoryStore &store, ClipboardMonitor &monitor,
+          Pasteboard &pasteboard, Workspace &workspace)
+        : caretSource([&workspace]() -> std::optional<qint64> {
+              if (const auto front = workspace.frontmostApplication())
+                  return front->processID;
+              return std::nullopt;
+          }),
+          caretLocator(caretSource, screens, accessibility),
+          placer(screens, caretLocator, settings), pictures(icons, store),
+          pasteService(store, monitor, pasteboard, keySynth, &GlobalHotKey::shared())
+    {
+        caretSource.startTracking();
+        auto model = std::make_unique<PanelModel>(store, settings, accessibility);
+        window = std::make_unique<HistoryPanel>(
+            *model, PanelViewBackends{&texts, &pictures, &cardWorkspace}, keys, windowSystem,
+            [this] { return screens.desktopSpace(); });
+        controller = std::make_unique<PanelController>(
+            PanelController::Services{store, settings, pasteService, workspace, accessibility,
+                                      placer},
+            std::move(model), *window);
+        controller->beep = [] { QApplication::beep(); };
+    }
+
+    // Placement next to the text caret.
+    X11Screens screens;
+    X11AccessibilityPermission accessibility;
+    AtSpiCaretSource caretSource;
+    CaretLocator caretLocator;
+    PanelPlacer placer;
+    // What the cards show.
+    XdgApplicationDirectory applications;
+    IconCache icons{applications};
+    CardTexts texts;
+    CardPictures pictures;
+    XdgCardWorkspace cardWorkspace;
+    // The window and the keyboard.
+    x11::X11KeyTranslator keys;
+    x11::X11PanelWindowSystem windowSystem;
+    x11::X11KeySynth keySynth;
+    PasteService pasteService;
+    std::unique_ptr<HistoryPanel> window;
+    std::unique_ptr<PanelController> controller;
+};
 
 AppDelegate::AppDelegate(AppSettings &settings, HistoryStore &store, QObject *parent)
     : QObject(parent), m_settings(settings), m_store(store)
@@ -65,7 +127,10 @@ AppDelegate::Launch AppDelegate::applicationDidFinishLaunching()
     m_monitor->setOwnBundleID(bundleIdentifier());
     m_monitor->start();
 
-    // Next: the paste service, the panel controller and the status item with their callbacks.
+    // The paste service and the panel.
+    createPanel();
+
+    // Next: the status item with its callbacks.
 
     // The hot key toggles the panel; a new combination is registered again; a new limit trims.
     GlobalHotKey::shared().onPressed = [this] { hotKeyPressed(); };
@@ -104,9 +169,32 @@ void AppDelegate::applyHotKey()
         m_hotKeyApplier->applyHotKey();
 }
 
+void AppDelegate::createPanel()
+{
+    m_panel = std::make_unique<Panel>(m_settings, m_store, *m_monitor, *m_pasteboard, *m_workspace);
+    // The settings window comes with its own step; until then the panel's way there leads
+    // nowhere.
+}
+
+PasteService *AppDelegate::pasteService() const
+{
+    return m_panel ? &m_panel->pasteService : nullptr;
+}
+
+PanelController *AppDelegate::panelController() const
+{
+    return m_panel ? m_panel->controller.get() : nullptr;
+}
+
 void AppDelegate::hotKeyPressed()
 {
-    // The history panel opens and closes here once it exists.
+    PanelController *controller = panelController();
+    if (!controller)
+        return;
+    if (controller->isVisible())
+        controller->hide();
+    else
+        controller->show();
 }
 
 void AppDelegate::applicationWillTerminate()

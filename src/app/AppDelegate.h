@@ -11,6 +11,8 @@ class AppSettings;
 class ClipboardMonitor;
 class HistoryStore;
 class HotKeyApplier;
+class PanelController;
+class PasteService;
 class Pasteboard;
 class SingleInstance;
 class Workspace;
@@ -20,9 +22,10 @@ class Workspace;
 //
 // Launch, in this order: refuse to run twice; the launch line on standard error; the system
 // services (the clipboard, the desktop and the keyboard of the X11 session); load the history;
-// create and start the clipboard monitor; the hot key's handler and the two settings callbacks;
-// register the hot key. The services every later part needs exist before anything can call back
-// into them, and the hot key is registered only once its handler is in place.
+// create and start the clipboard monitor; the paste service; the panel controller with its
+// window; the hot key's handler and the two settings callbacks; register the hot key. The services
+// every later part needs exist before anything can call back into them, and the hot key is
+// registered only once its handler is in place.
 class AppDelegate : public QObject
 {
     Q_OBJECT
@@ -51,6 +54,8 @@ public:
     Pasteboard *pasteboard() const { return m_pasteboard.get(); }
     Workspace *workspace() const { return m_workspace.get(); }
     ClipboardMonitor *monitor() const { return m_monitor.get(); }
+    PasteService *pasteService() const;
+    PanelController *panelController() const;
 
     // (Re)registers settings.hotKey and publishes the outcome in settings.hotKeyRegistered.
     void applyHotKey();
@@ -58,6 +63,7 @@ public:
 private:
     bool createSystemServices();
     void hotKeyPressed();
+    void createPanel();
 
     AppSettings &m_settings;
     HistoryStore &m_store;
@@ -67,6 +73,9 @@ private:
     std::unique_ptr<Workspace> m_workspace;
     std::unique_ptr<ClipboardMonitor> m_monitor;
     std::unique_ptr<HotKeyApplier> m_hotKeyApplier;
+    // The paste service, the panel and everything they stand on.
+    struct Panel;
+    std::unique_ptr<Panel> m_panel;
     bool m_terminated = false;
 };
 

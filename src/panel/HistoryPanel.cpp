@@ -1,0 +1,130 @@
+#include "panel/HistoryPanel.h"
+
+#include "panel/PanelModel.h"
+
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QPainterPath>
+#include <QPalette>
+#include <QQmlEngine>
+#include <QQuickView>
+#include <QRegion>
+#include <QTimer>
+
+namespace tessaly {
+
+namespace {
+
+QRegion roundedRegion(int width, int height, int radius)
+{
+    QPainterPath path;
+    path.addRoundedRect(QRectF(0, 0, width, height), radius, radius);
+    return QRegion(path.toFillPolygon().toPolygon());
+}
+
+} // namespace
+
+HistoryPanel::HistoryPanel(PanelModel &model, const PanelViewBackends &backends,
+                           KeyTranslator &keys, PanelWindowSystem &system,
+                           std::function<DesktopSpace()> desktopSpace, QObject *parent)
+    : QObject(parent), m_keys(keys), m_system(system), m_desktopSpace(std::move(desktopSpace)),
+      m_view(std::make_unique<QQuickView>())
+{
+    m_view->setFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    m_view->setTitle(QStringLiteral("Tessaly"));
+    if (m_system.hasCompositor()) {
+        QSurfaceFormat format = m_view->format();
+        format.setAlphaBufferSize(8);
+        m_view->setFormat(format);
+        m_view->setColor(Qt::transparent);
+    } else {
+        m_view->setColor(QGuiApplication::palette().window().color());
+        m_view->setMask(roundedRegion(width, height, cornerRadius));
+    }
+    m_view->setMinimumSize(QSize(width, height));
+    m_view->setMaximumSize(QSize(width, height));
+    m_view->resize(width, height);
+
+    installPanelViews(*m_view->engine(), backends);
+    m_view->setInitialProperties({{QStringLiteral("panelModel"), QVariant::fromValue(&model)}});
+    m_view->setResizeMode(QQuickView::SizeRootObjectToView);
+    m_view->setSource(QUrl(QStringLiteral("qrc:/qt/qml/Tessaly/Panel/HistoryView.qml")));
+
+    m_view->installEventFilter(this);
+    connect(m_view.get(), &QWindow::activeChanged, this, &HistoryPanel::onActiveChanged);
+    const auto moved = [this] {
+        if (onMoved && m_view->isVisible())
+            onMoved();
+    };
+    connect(m_view.get(), &QWindow::xChanged, this, moved);
+    connect(m_view.get(), &QWindow::yChanged, this, moved);
+}
+
+HistoryPanel::~HistoryPanel() = default;
+
+bool HistoryPanel::isReady() const
+{
+    return m_view->status() == QQuickView::Ready;
+}
+
+bool HistoryPanel::isVisible() const
+{
+    return m_view->isVisible();
+}
+
+QRectF HistoryPanel::frame() const
+{
+    return m_desktopSpace().fromTopDown(QRectF(m_view->geometry()));
+}
+
+void HistoryPanel::setFrame(const QRectF &frame)
+{
+    m_view->setGeometry(m_desktopSpace().toTopDown(frame).toRect());
+}
+
+void HistoryPanel::show()
+{
+    if (!m_prepared) {
+        m_view->create();
+        m_system.preparePanelWindow(m_view->winId());
+        m_prepared = true;
+    }
+    m_keys.refresh();
+    m_view->show();
+    m_view->raise();
+    m_view->requestActivate();
+    m_system.activate(m_view->winId());
+}
+
+void HistoryPanel::hide()
+{
+    m_view->hide();
+}
+
+bool HistoryPanel::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_view.get() && event->type() == QEvent::KeyPress && onKey) {
+        const auto *keyEvent = static_cast<QKeyEvent *>(event);
+        if (const auto key =
+                m_keys.translate(keyEvent->nativeScanCode(), keyEvent->nativeModifiers())) {
+            if (onKey(*key))
+                return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void HistoryPanel::onActiveChanged()
+{
+    if (m_view->isActive() || !m_view->isVisible())
+        return;
+    // Checked once the focus has settled: a popup menu of the panel's own (a card's context
+    // menu) takes the focus without the user leaving the panel.
+    QTimer::singleShot(0, this, [this] {
+        if (m_view->isVisible() && !m_view->isActive() && !QGuiApplication::focusWindow() &&
+            onDeactivated)
+            onDeactivated();
+    });
+}
+
+} // namespace tessaly

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "panel/DesktopSpace.h"
+#include "panel/PanelViews.h"
+#include "panel/PanelWindow.h"
+
+#include <QObject>
+
+#include <functional>
+#include <memory>
+
+class QQuickView;
+
+namespace tessaly {
+
+class PanelModel;
+
+// What the floating panel needs of the window system beyond Qt's windows.
+class PanelWindowSystem
+{
+public:
+    virtual ~PanelWindowSystem() = default;
+
+    // Whether windows can be translucent (a compositor runs); without one, the panel's rounded
+    // corners are cut with a window shape instead.
+    virtual bool hasCompositor() const = 0;
+    // Marks a created, not yet shown window as the floating panel: above ordinary windows, on
+    // every workspace, out of the taskbar and the pager.
+    virtual void preparePanelWindow(quintptr windowId) = 0;
+    // Gives the shown window the keyboard, as a pager would ask the window manager for it.
+    virtual void activate(quintptr windowId) = 0;
+};
+
+// The history panel's window: a frameless 400 × 560 panel with 14-point rounded corners that
+// shows the history view over the panel model. It is created once and kept hidden between
+// openings. Frames are given in the desktop space of placement.
+class HistoryPanel : public QObject, public PanelWindow
+{
+    Q_OBJECT
+
+public:
+    static constexpr int width = 400;
+    static constexpr int height = 560;
+    static constexpr int cornerRadius = 14;
+
+    HistoryPanel(PanelModel &model, const PanelViewBackends &backends, KeyTranslator &keys,
+                 PanelWindowSystem &system, std::function<DesktopSpace()> desktopSpace,
+                 QObject *parent = nullptr);
+    ~HistoryPanel() override;
+
+    // Whether the view loaded (a broken view leaves the panel unusable).
+    bool isReady() const;
+    QQuickView *view() const { return m_view.get(); }
+
+    bool isVisible() const override;
+    QRectF frame() const override;
+    void setFrame(const QRectF &frame) override;
+    void show() override;
+    void hide() override;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void onActiveChanged();
+
+    KeyTranslator &m_keys;
+    PanelWindowSystem &m_system;
+    std::function<DesktopSpace()> m_desktopSpace;
+    std::unique_ptr<QQuickView> m_view;
+    bool m_prepared = false;
+};
+
+} // namespace tessaly
