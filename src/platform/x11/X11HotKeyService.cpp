@@ -12,6 +12,11 @@
 
 namespace tessaly::x11 {
 
+namespace {
+// Longer than any keyboard's delay before it starts repeating.
+constexpr xcb_timestamp_t repeatGapMs = 1500;
+} // namespace
+
 X11HotKeyService::X11HotKeyService(const QByteArray &displayName, QObject *parent) : QObject(parent)
 {
     m_connection = std::make_unique<Connection>(displayName);
@@ -146,10 +151,14 @@ void X11HotKeyService::readEvents()
             });
             if (!ours)
                 continue;
+            // A press while already down is the key repeating, as long as presses keep coming
+            // at the repeat rate: after a longer pause the release was missed (it went to
+            // another client while the grab was lifted) and this is a new press.
+            const bool repeating = m_keyDown && key->time - m_lastKeyTime < repeatGapMs;
+            m_lastKeyTime = key->time;
             if (type == XCB_KEY_RELEASE) {
                 m_keyDown = false;
-            } else if (!m_keyDown) {
-                // A press while already down is the key repeating.
+            } else if (!repeating) {
                 m_keyDown = true;
                 ++presses;
             }

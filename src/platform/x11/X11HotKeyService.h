@@ -56,6 +56,8 @@ private:
     QSocketNotifier *m_notifier = nullptr;
     QList<KeyGrab> m_grabs;
     bool m_keyDown = false;
+    // Server time of the last press or release of the grabbed key.
+    xcb_timestamp_t m_lastKeyTime = 0;
     bool m_readScheduled = false;
 };
 

@@ -1,0 +1,221 @@
+// The tessaly executable's history panel on a private display: copies made with xclip, the hot
+// key pressed with xdotool, a query typed into the panel and Return — the application that was
+// in front receives the chosen text. Escape and a click elsewhere close the panel.
+
+#include "support/TestSupport.h"
+#include "support/XServer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRect>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::Literals::StringLiterals;
+using tessaly::test::waitUntil;
+using tessaly::test::XServer;
+
+namespace {
+
+class PanelE2ETest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        for (const char *program : {"Xvfb", "openbox", "xclip", "xdotool", "xwininfo"}) {
+            if (!XServer::hasProgram(QString::fromLatin1(program)))
+                GTEST_SKIP() << program << " is not installed";
+        }
+        ASSERT_TRUE(temp.isValid());
+        ASSERT_TRUE(server.start()) << server.errorString().toStdString();
+        environment = server.environment();
+        environment.insert(u"XDG_DATA_HOME"_s, temp.filePath(u"data"_s));
+        environment.insert(u"XDG_CONFIG_HOME"_s, temp.filePath(u"config"_s));
+        QDir().mkpath(temp.filePath(u"runtime"_s));
+        QFile::setPermissions(temp.filePath(u"runtime"_s),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        environment.insert(u"XDG_RUNTIME_DIR"_s, temp.filePath(u"runtime"_s));
+    }
+
+    void TearDown() override
+    {
+        for (auto &process : programs) {
+            if (process->state() != QProcess::NotRunning) {
+                process->kill();
+                process->waitForFinished(5000);
+            }
+        }
+    }
+
+    QProcess *start(const QString &program, const QStringList &arguments = {})
+    {
+        auto process = std::make_unique<QProcess>();
+        process->setProcessEnvironment(environment);
+        process->start(program, arguments);
+        EXPECT_TRUE(process->waitForStarted(5000));
+        programs.push_back(std::move(process));
+        return programs.back().get();
+    }
+
+    bool startTessaly()
+    {
+        QProcess *tessaly = start(QStringLiteral(TESSALY_EXECUTABLE));
+        QByteArray log;
+        return waitUntil(
+            [&] {
+                log += tessaly->readAllStandardError();
+                return log.contains('\n');
+            },
+            15000);
+    }
+
+    int run(const QString &program, const QStringList &arguments, QByteArray *output = nullptr)
+    {
+        return server.run(program, arguments, 10000, output);
+    }
+
+    void copy(const QString &text)
+    {
+        QProcess *xclip = start(u"xclip"_s, {u"-selection"_s, u"clipboard"_s, u"-i"_s});
+        xclip->write(text.toUtf8());
+        xclip->closeWriteChannel();
+        ASSERT_TRUE(waitUntil(
+            [&] {
+                QFile index(temp.filePath(u"data/Tessaly/history.json"_s));
+                return index.open(QIODevice::ReadOnly) && index.readAll().contains(text.toUtf8());
+            },
+            10000))
+            << text.toStdString();
+    }
+
+    // The panel's window and its geometry on the screen, when it is shown.
+    std::optional<QRect> panelGeometry()
+    {
+        QByteArray ids;
+        if (run(u"xdotool"_s, {u"search"_s, u"--onlyvisible"_s, u"--name"_s, u"^Tessaly$"_s},
+                &ids) != 0)
+            return std::nullopt;
+        const QByteArray id = ids.trimmed().split('\n').value(0);
+        if (id.isEmpty())
+            return std::nullopt;
+        QByteArray info;
+        if (run(u"xwininfo"_s, {u"-id"_s, QString::fromLatin1(id)}, &info) != 0 ||
+            !info.contains("IsViewable"))
+            return std::nullopt;
+        const auto number = [&](const char *label) {
+            const QRegularExpression pattern(QString::fromLatin1(label) + u":\\s+(-?\\d+)"_s);
+            return pattern.match(QString::fromLatin1(info)).captured(1).toInt();
+        };
+        return QRect(number("Absolute upper-left X"), number("Absolute upper-left Y"),
+                     number("Width"), number("Height"));
+    }
+
+    bool panelShown() { return panelGeometry().has_value(); }
+
+    QTemporaryDir temp;
+    XServer server;
+    QProcessEnvironment environment;
+    std::vector<std::unique_ptr<QProcess>> programs;
+};
+
+// The text window of another application: what was pasted into it.
+QString targetText(QProcess *target, QByteArray &buffer, QString &text)
+{
+    buffer += target->readAllStandardOutput();
+    qsizetype end;
+    while ((end = buffer.indexOf('\n')) >= 0) {
+        const QByteArray line = buffer.left(end);
+        buffer.remove(0, end + 1);
+        if (line.startsWith("TEXT "))
+            text = QString::fromUtf8(QByteArray::fromBase64(line.mid(5)));
+    }
+    return text;
+}
+
+} // namespace
+
+TEST_F(PanelE2ETest, HotKeyQueryAndReturnPasteIntoTheApplicationInFront)
+{
+    ASSERT_TRUE(startTessaly());
+    QProcess *target = start(QStringLiteral(TESSALY_TARGET_WINDOW), {u"Alvo"_s});
+    QByteArray buffer;
+    QString text;
+    ASSERT_TRUE(waitUntil([&] { return target->canReadLine() || buffer.contains("READY"); }));
+    buffer += target->readAllStandardOutput();
+
+    copy(u"alfa primeiro"_s);
+    copy(u"beta segundo"_s);
+    copy(u"gama terceiro"_s);
+
+    ASSERT_EQ(run(u"xdotool"_s, {u"mousemove"_s, u"300"_s, u"150"_s}), 0);
+    ASSERT_EQ(run(u"xdotool"_s, {u"key"_s, u"ctrl+shift+v"_s}), 0);
+    ASSERT_TRUE(waitUntil([&] { return panelShown(); }, 10000)) << "the panel opens";
+    const QRect shown = *panelGeometry();
+    EXPECT_EQ(shown.size(), QSize(400, 560));
+    // Next to the pointer, or next to the text field's caret when the field reports one.
+    EXPECT_TRUE(shown.topLeft() == QPoint(302, 152) || shown.intersects(QRect(0, 0, 800, 400)))
+        << shown.x() << "," << shown.y();
+
+    ASSERT_EQ(run(u"xdotool"_s, {u"type"_s, u"--delay"_s, u"40"_s, u"beta"_s}), 0);
+    ASSERT_EQ(run(u"xdotool"_s, {u"key"_s, u"Return"_s}), 0);
+    EXPECT_TRUE(waitUntil([&] { return !panelShown(); }, 5000)) << "the panel closes";
+    EXPECT_TRUE(
+        waitUntil([&] { return targetText(target, buffer, text) == u"beta segundo"_s; }, 10000))
+        << text.toStdString();
+
+    // Escape closes it (the query is empty).
+    ASSERT_EQ(run(u"xdotool"_s, {u"key"_s, u"ctrl+shift+v"_s}), 0);
+    ASSERT_TRUE(waitUntil([&] { return panelShown(); }, 10000));
+    ASSERT_EQ(run(u"xdotool"_s, {u"key"_s, u"Escape"_s}), 0);
+    EXPECT_TRUE(waitUntil([&] { return !panelShown(); }, 5000));
+
+    // The hot key closes it again.
+    ASSERT_EQ(run(u"xdotool"_s, {u"key"_s, u"ctrl+shift+v"_s}), 0);
+    ASSERT_TRUE(waitUntil([&] { return panelShown(); }, 10000));
+    ASSERT_EQ(run(u"xdotool"_s, {u"key"_s, u"ctrl+shift+v"_s}), 0);
+    EXPECT_TRUE(waitUntil([&] { return !panelShown(); }, 5000));
+}
+
+TEST_F(PanelE2ETest, AClickInAnotherWindowClosesThePanel)
+{
+    ASSERT_TRUE(startTessaly());
+    QProcess *target = start(QStringLiteral(TESSALY_TARGET_WINDOW), {u"Alvo"_s});
+    ASSERT_TRUE(waitUntil([&] { return target->canReadLine(); }));
+    copy(u"qualquer coisa"_s);
+
+    // The pointer far from the target window, whose middle is then clicked.
+    QByteArray ids;
+    ASSERT_EQ(run(u"xdotool"_s, {u"search"_s, u"--onlyvisible"_s, u"--name"_s, u"^Alvo$"_s}, &ids),
+              0);
+    const QString targetWindow = QString::fromLatin1(ids.trimmed().split('\n').value(0));
+    ASSERT_EQ(run(u"xdotool"_s, {u"mousemove"_s, u"900"_s, u"100"_s}), 0);
+    ASSERT_EQ(run(u"xdotool"_s, {u"key"_s, u"ctrl+shift+v"_s}), 0);
+    ASSERT_TRUE(waitUntil([&] { return panelShown(); }, 10000));
+    const QRect panel = *panelGeometry();
+
+    // A point of the target window that the panel does not cover (the panel may have opened
+    // at the window's text caret, over most of it).
+    QByteArray info;
+    ASSERT_EQ(run(u"xwininfo"_s, {u"-id"_s, targetWindow}, &info), 0);
+    const auto number = [&](const QString &label) {
+        const QRegularExpression pattern(label + u":\\s+(-?\\d+)"_s);
+        return pattern.match(QString::fromLatin1(info)).captured(1).toInt();
+    };
+    const QRect targetRect(number(u"Absolute upper-left X"_s), number(u"Absolute upper-left Y"_s),
+                           number(u"Width"_s), number(u"Height"_s));
+    std::optional<QPoint> click;
+    for (int y = targetRect.top() + 10; y < targetRect.bottom() && !click; y += 10) {
+        for (int x = targetRect.left() + 10; x < targetRect.right() && !click; x += 10) {
+            if (!panel.adjusted(-4, -4, 4, 4).contains(QPoint(x, y)))
+                click = QPoint(x, y);
+        }
+    }
+    ASSERT_TRUE(click) << "the panel covers the whole target window";
+    ASSERT_EQ(run(u"xdotool"_s, {u"mousemove"_s, QString::number(click->x()),
+                                 QString::number(click->y()), u"click"_s, u"1"_s}),
+              0);
+    EXPECT_TRUE(waitUntil([&] { return !panelShown(); }, 5000));
+}
