@@ -90,6 +90,7 @@ void HistoryPanel::show()
         m_prepared = true;
     }
     m_keys.refresh();
+    m_activeSinceShow = false;
     m_view->show();
     m_view->raise();
     m_view->requestActivate();
@@ -116,7 +117,15 @@ bool HistoryPanel::eventFilter(QObject *watched, QEvent *event)
 
 void HistoryPanel::onActiveChanged()
 {
-    if (m_view->isActive() || !m_view->isVisible())
+    if (!m_view->isVisible())
+        return;
+    if (m_view->isActive()) {
+        m_activeSinceShow = true;
+        return;
+    }
+    // Only a panel that had the keyboard can lose it: the report of an earlier opening's
+    // closing may arrive after the panel was shown again.
+    if (!m_activeSinceShow)
         return;
     // Checked once the focus has settled: a popup menu of the panel's own (a card's context
     // menu) takes the focus without the user leaving the panel.

@@ -69,6 +69,8 @@ private:
     std::function<DesktopSpace()> m_desktopSpace;
     std::unique_ptr<QQuickView> m_view;
     bool m_prepared = false;
+    // Whether the panel has had the keyboard since it was last shown.
+    bool m_activeSinceShow = false;
 };
 
 } // namespace tessaly

@@ -4,7 +4,6 @@
 #include "X11TestClient.h"
 #include "history/IndexCoding.h"
 #include "history/PrivateFiles.h"
-#include "settings/AppSettings.h"
 #include "support/TestSupport.h"
 #include "support/XServer.h"
 
@@ -177,37 +176,6 @@ TEST_F(AppE2ETest, RecordsCopiesAndEndsCleanlyOnASignal)
         const QString payload = historyDirectory() + u"/Items/"_s + uuidText(item.id) + u".plist"_s;
         EXPECT_TRUE(QFile::exists(payload)) << payload.toStdString();
     }
-}
-
-TEST_F(AppE2ETest, HoldsTheStoredHotKeyWhileRunning)
-{
-    // The stored combination is ⌃⌥ + the V key (Super+Alt+V on a PC keyboard).
-    AppSettings(temp.filePath(u"config/Tessaly/Tessaly.conf"_s)).setHotKey(HotKeyCombo(9, 0xC0000));
-
-    test::X11TestClient other;
-    ASSERT_TRUE(other.isValid());
-    const auto v = other.keymap().x11KeyCode(9);
-    const auto stored = other.keymap().x11Modifiers(0xC0000);
-    const auto fallback = other.keymap().x11Modifiers(0x120000);
-    ASSERT_TRUE(v && stored && fallback);
-
-    QProcess *tessaly = startTessaly();
-    // Once it runs, nobody else can have the combination it registered ...
-    ASSERT_TRUE(waitUntil(
-        [&] {
-            if (!other.grabKey(*v, *stored))
-                return true;
-            other.ungrabKey(*v, *stored);
-            return false;
-        },
-        15000));
-    // ... while the default one, not stored here, stays free.
-    EXPECT_TRUE(other.grabKey(*v, *fallback));
-    other.ungrabKey(*v, *fallback);
-
-    ::kill(pid_t(tessaly->processId()), SIGTERM);
-    ASSERT_TRUE(tessaly->waitForFinished(10000));
-    EXPECT_TRUE(other.grabKey(*v, *stored)) << "released when the program ends";
 }
 
 TEST_F(AppE2ETest, RunsOnWhenTheHotKeyIsTaken)

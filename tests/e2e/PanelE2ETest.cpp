@@ -2,6 +2,8 @@
 // key pressed with xdotool, a query typed into the panel and Return — the application that was
 // in front receives the chosen text. Escape and a click elsewhere close the panel.
 
+#include "X11TestClient.h"
+#include "settings/AppSettings.h"
 #include "support/TestSupport.h"
 #include "support/XServer.h"
 
@@ -11,6 +13,8 @@
 #include <QRect>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+
+#include <csignal>
 
 #include <gtest/gtest.h>
 
@@ -60,9 +64,11 @@ protected:
         return programs.back().get();
     }
 
+    QProcess *tessaly = nullptr;
+
     bool startTessaly()
     {
-        QProcess *tessaly = start(QStringLiteral(TESSALY_EXECUTABLE));
+        tessaly = start(QStringLiteral(TESSALY_EXECUTABLE));
         QByteArray log;
         return waitUntil(
             [&] {
@@ -115,6 +121,23 @@ protected:
 
     bool panelShown() { return panelGeometry().has_value(); }
 
+    // Waits until the window with that title is the active one (a new window takes the focus
+    // a moment after it appears).
+    bool waitUntilActive(const QString &title)
+    {
+        return waitUntil(
+            [&] {
+                QByteArray active;
+                QByteArray named;
+                return run(u"xdotool"_s, {u"getactivewindow"_s}, &active) == 0 &&
+                       run(u"xdotool"_s,
+                           {u"search"_s, u"--onlyvisible"_s, u"--name"_s, u"^"_s + title + u"$"_s},
+                           &named) == 0 &&
+                       !active.trimmed().isEmpty() && named.split('\n').contains(active.trimmed());
+            },
+            15000);
+    }
+
     QTemporaryDir temp;
     XServer server;
     QProcessEnvironment environment;
@@ -146,6 +169,7 @@ TEST_F(PanelE2ETest, HotKeyQueryAndReturnPasteIntoTheApplicationInFront)
     ASSERT_TRUE(waitUntil([&] { return target->canReadLine() || buffer.contains("READY"); }));
     buffer += target->readAllStandardOutput();
 
+    ASSERT_TRUE(waitUntilActive(u"Alvo"_s));
     copy(u"alfa primeiro"_s);
     copy(u"beta segundo"_s);
     copy(u"gama terceiro"_s);
@@ -153,7 +177,9 @@ TEST_F(PanelE2ETest, HotKeyQueryAndReturnPasteIntoTheApplicationInFront)
     ASSERT_EQ(run(u"xdotool"_s, {u"mousemove"_s, u"300"_s, u"150"_s}), 0);
     ASSERT_EQ(run(u"xdotool"_s, {u"key"_s, u"ctrl+shift+v"_s}), 0);
     ASSERT_TRUE(waitUntil([&] { return panelShown(); }, 10000)) << "the panel opens";
-    const QRect shown = *panelGeometry();
+    const auto geometry = panelGeometry();
+    ASSERT_TRUE(geometry) << "the panel stays open";
+    const QRect shown = *geometry;
     EXPECT_EQ(shown.size(), QSize(400, 560));
     // Next to the pointer, or next to the text field's caret when the field reports one.
     EXPECT_TRUE(shown.topLeft() == QPoint(302, 152) || shown.intersects(QRect(0, 0, 800, 400)))
@@ -184,6 +210,7 @@ TEST_F(PanelE2ETest, AClickInAnotherWindowClosesThePanel)
     ASSERT_TRUE(startTessaly());
     QProcess *target = start(QStringLiteral(TESSALY_TARGET_WINDOW), {u"Alvo"_s});
     ASSERT_TRUE(waitUntil([&] { return target->canReadLine(); }));
+    ASSERT_TRUE(waitUntilActive(u"Alvo"_s));
     copy(u"qualquer coisa"_s);
 
     // The pointer far from the target window, whose middle is then clicked.
@@ -194,7 +221,9 @@ TEST_F(PanelE2ETest, AClickInAnotherWindowClosesThePanel)
     ASSERT_EQ(run(u"xdotool"_s, {u"mousemove"_s, u"900"_s, u"100"_s}), 0);
     ASSERT_EQ(run(u"xdotool"_s, {u"key"_s, u"ctrl+shift+v"_s}), 0);
     ASSERT_TRUE(waitUntil([&] { return panelShown(); }, 10000));
-    const QRect panel = *panelGeometry();
+    const auto geometry = panelGeometry();
+    ASSERT_TRUE(geometry);
+    const QRect panel = *geometry;
 
     // A point of the target window that the panel does not cover (the panel may have opened
     // at the window's text caret, over most of it).
@@ -218,4 +247,37 @@ TEST_F(PanelE2ETest, AClickInAnotherWindowClosesThePanel)
                                  QString::number(click->y()), u"click"_s, u"1"_s}),
               0);
     EXPECT_TRUE(waitUntil([&] { return !panelShown(); }, 5000));
+}
+
+TEST_F(PanelE2ETest, TheStoredHotKeyOpensThePanelAndIsReleasedAtTheEnd)
+{
+    // The stored combination is ⌃⌥ + the V key: Super+Alt+V on a PC keyboard.
+    tessaly::AppSettings(temp.filePath(u"config/Tessaly/Tessaly.conf"_s))
+        .setHotKey(tessaly::HotKeyCombo(9, 0xC0000));
+    ASSERT_TRUE(startTessaly());
+
+    // Pressed until the program has registered it (it starts while the test presses).
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            run(u"xdotool"_s, {u"key"_s, u"super+alt+v"_s});
+            return waitUntil([&] { return panelShown(); }, 1500);
+        },
+        20000));
+    ASSERT_EQ(run(u"xdotool"_s, {u"key"_s, u"Escape"_s}), 0);
+    ASSERT_TRUE(waitUntil([&] { return !panelShown(); }, 5000));
+
+    // The default combination is not registered: it opens nothing.
+    ASSERT_EQ(run(u"xdotool"_s, {u"key"_s, u"ctrl+shift+v"_s}), 0);
+    EXPECT_FALSE(waitUntil([&] { return panelShown(); }, 1500));
+
+    // Ending the program releases the combination for other applications.
+    tessaly::test::X11TestClient other;
+    ASSERT_TRUE(other.isValid());
+    const auto v = other.keymap().x11KeyCode(9);
+    const auto stored = other.keymap().x11Modifiers(0xC0000);
+    ASSERT_TRUE(v && stored);
+    EXPECT_FALSE(other.grabKey(*v, *stored)) << "held while the program runs";
+    ::kill(pid_t(tessaly->processId()), SIGTERM);
+    ASSERT_TRUE(tessaly->waitForFinished(10000));
+    EXPECT_TRUE(other.grabKey(*v, *stored));
 }
