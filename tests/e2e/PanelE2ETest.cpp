@@ -181,6 +181,17 @@ TEST_F(PanelE2ETest, HotKeyQueryAndReturnPasteIntoTheApplicationInFront)
     ASSERT_TRUE(geometry) << "the panel stays open";
     const QRect shown = *geometry;
     EXPECT_EQ(shown.size(), QSize(400, 560));
+    // Above ordinary windows, on every workspace, out of the taskbar and the pager.
+    QByteArray ids;
+    QByteArray states;
+    run(u"xdotool"_s, {u"search"_s, u"--onlyvisible"_s, u"--name"_s, u"^Tessaly$"_s}, &ids);
+    run(u"xprop"_s,
+        {u"-id"_s, QString::fromLatin1(ids.trimmed().split('\n').value(0)), u"_NET_WM_STATE"_s,
+         u"_NET_WM_DESKTOP"_s},
+        &states);
+    for (const char *state : {"_NET_WM_STATE_ABOVE", "_NET_WM_STATE_SKIP_TASKBAR",
+                              "_NET_WM_STATE_SKIP_PAGER", "_NET_WM_DESKTOP(CARDINAL) = 4294967295"})
+        EXPECT_TRUE(states.contains(state)) << state << " in " << states.constData();
     // Next to the pointer, or next to the text field's caret when the field reports one.
     EXPECT_TRUE(shown.topLeft() == QPoint(302, 152) || shown.intersects(QRect(0, 0, 800, 400)))
         << shown.x() << "," << shown.y();
