@@ -29,6 +29,7 @@
 #include "settings/AppSettings.h"
 
 #include <QApplication>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -59,14 +60,14 @@ struct AppDelegate::Panel
           pasteService(store, monitor, pasteboard, keySynth, &GlobalHotKey::shared())
     {
         caretSource.startTracking();
-        auto model = std::make_unique<PanelModel>(store, settings, accessibility);
+        model = std::make_unique<PanelModel>(store, settings, accessibility);
         window = std::make_unique<HistoryPanel>(
             *model, PanelViewBackends{&texts, &pictures, &cardWorkspace}, keys, windowSystem,
             [this] { return screens.desktopSpace(); });
         controller = std::make_unique<PanelController>(
             PanelController::Services{store, settings, pasteService, workspace, accessibility,
                                       placer},
-            std::move(model), *window);
+            *model, *window);
         controller->beep = [] { QApplication::beep(); };
     }
 
@@ -87,6 +88,8 @@ struct AppDelegate::Panel
     x11::X11PanelWindowSystem windowSystem;
     x11::X11KeySynth keySynth;
     PasteService pasteService;
+    // The model outlives the window whose view reads it; the controller goes first.
+    std::unique_ptr<PanelModel> model;
     std::unique_ptr<HistoryPanel> window;
     std::unique_ptr<PanelController> controller;
 };
@@ -172,6 +175,8 @@ void AppDelegate::applyHotKey()
 void AppDelegate::createPanel()
 {
     m_panel = std::make_unique<Panel>(m_settings, m_store, *m_monitor, *m_pasteboard, *m_workspace);
+    // The first opening should not pay for building the view.
+    QTimer::singleShot(0, m_panel->window.get(), &HistoryPanel::warmUp);
     // The settings window comes with its own step; until then the panel's way there leads
     // nowhere.
 }
@@ -184,6 +189,11 @@ PasteService *AppDelegate::pasteService() const
 PanelController *AppDelegate::panelController() const
 {
     return m_panel ? m_panel->controller.get() : nullptr;
+}
+
+HistoryPanel *AppDelegate::historyPanel() const
+{
+    return m_panel ? m_panel->window.get() : nullptr;
 }
 
 void AppDelegate::hotKeyPressed()

@@ -11,6 +11,7 @@ class AppSettings;
 class ClipboardMonitor;
 class HistoryStore;
 class HotKeyApplier;
+class HistoryPanel;
 class PanelController;
 class PasteService;
 class Pasteboard;
@@ -56,6 +57,7 @@ public:
     ClipboardMonitor *monitor() const { return m_monitor.get(); }
     PasteService *pasteService() const;
     PanelController *panelController() const;
+    HistoryPanel *historyPanel() const;
 
     // (Re)registers settings.hotKey and publishes the outcome in settings.hotKeyRegistered.
     void applyHotKey();

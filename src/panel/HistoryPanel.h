@@ -50,6 +50,9 @@ public:
 
     // Whether the view loaded (a broken view leaves the panel unusable).
     bool isReady() const;
+    // Builds and draws the view once off the screen, so that the first opening is as quick as
+    // the later ones (run once the program is idle after its start).
+    void warmUp();
     QQuickView *view() const { return m_view.get(); }
 
     bool isVisible() const override;

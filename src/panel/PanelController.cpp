@@ -31,14 +31,14 @@ constexpr quint16 up = 126;
 
 } // namespace
 
-PanelController::PanelController(const Services &services, std::unique_ptr<PanelModel> model,
-                                 PanelWindow &window, QObject *parent)
+PanelController::PanelController(const Services &services, PanelModel &model, PanelWindow &window,
+                                 QObject *parent)
     : QObject(parent), m_store(services.store), m_settings(services.settings),
       m_pasteService(services.pasteService), m_workspace(services.workspace),
-      m_accessibility(services.accessibility), m_placer(services.placer), m_model(std::move(model)),
+      m_accessibility(services.accessibility), m_placer(services.placer), m_model(model),
       m_window(window)
 {
-    m_model->setActions(this);
+    m_model.setActions(this);
     QPointer<PanelController> self(this);
     m_window.onKey = [self](const PanelKey &key) { return self && self->handleKey(key); };
     m_window.onDeactivated = [self] {
@@ -53,6 +53,7 @@ PanelController::PanelController(const Services &services, std::unique_ptr<Panel
 
 PanelController::~PanelController()
 {
+    m_model.setActions(nullptr);
     m_window.onKey = nullptr;
     m_window.onDeactivated = nullptr;
     m_window.onMoved = nullptr;
@@ -70,7 +71,7 @@ void PanelController::show()
     if (m_targetApp && m_targetApp->processID == QCoreApplication::applicationPid())
         m_targetApp.reset();
 
-    m_model->prepareForOpen();
+    m_model.prepareForOpen();
     m_placer.place(m_window);
     m_window.show();
 }
@@ -126,7 +127,7 @@ void PanelController::sendKeystrokeWhenReady(std::optional<RunningApplication> t
 
 void PanelController::pasteNth(int n, bool plainText)
 {
-    const QList<ClipItem> visible = m_model->visibleItems();
+    const QList<ClipItem> visible = m_model.visibleItems();
     if (visible.size() < n)
         return;
     hide();
@@ -141,41 +142,41 @@ bool PanelController::handleKey(const PanelKey &key)
     switch (key.keyCode) {
     case Key::returnKey:
     case Key::keypadEnter:
-        if (const auto item = m_model->selectedItem()) {
+        if (const auto item = m_model.selectedItem()) {
             hide();
             paste(*item, shift, m_targetApp);
         }
         return true;
     case Key::tab:
-        m_model->cycleFilter(!shift);
+        m_model.cycleFilter(!shift);
         return true;
     case Key::backspace:
         if (!command)
             return false; // the search field's own backspace
-        if (const auto item = m_model->selectedItem())
+        if (const auto item = m_model.selectedItem())
             remove(*item);
         return true;
     case Key::escape:
-        if (!m_model->query().isEmpty())
-            m_model->setQuery(QString());
+        if (!m_model.query().isEmpty())
+            m_model.setQuery(QString());
         else
             hide();
         return true;
     case Key::pageUp:
-        m_model->moveSelection(-5);
+        m_model.moveSelection(-5);
         return true;
     case Key::forwardDelete:
-        if (const auto item = m_model->selectedItem())
+        if (const auto item = m_model.selectedItem())
             remove(*item);
         return true;
     case Key::pageDown:
-        m_model->moveSelection(5);
+        m_model.moveSelection(5);
         return true;
     case Key::down:
-        m_model->moveSelection(1);
+        m_model.moveSelection(1);
         return true;
     case Key::up:
-        m_model->moveSelection(-1);
+        m_model.moveSelection(-1);
         return true;
     default:
         break;
@@ -190,7 +191,7 @@ bool PanelController::handleKey(const PanelKey &key)
         return true;
     }
     if (key.characters == u"p") {
-        if (const auto item = m_model->selectedItem())
+        if (const auto item = m_model.selectedItem())
             togglePin(*item);
         return true;
     }
@@ -219,8 +220,8 @@ void PanelController::togglePin(const ClipItem &item)
 void PanelController::remove(const ClipItem &item)
 {
     // The selection moves to the entry below the deleted one, else to the one above.
-    const QList<ClipItem> visible = m_model->visibleItems();
-    if (m_model->selectedID() == item.id) {
+    const QList<ClipItem> visible = m_model.visibleItems();
+    if (m_model.selectedID() == item.id) {
         qsizetype index = -1;
         for (qsizetype i = 0; i < visible.size(); ++i) {
             if (visible[i].id == item.id) {
@@ -234,7 +235,7 @@ void PanelController::remove(const ClipItem &item)
                 next = visible[index + 1].id;
             else if (index > 0)
                 next = visible[index - 1].id;
-            m_model->setSelectedID(next);
+            m_model.setSelectedID(next);
         }
     }
     m_store.remove(item.id);
@@ -243,7 +244,7 @@ void PanelController::remove(const ClipItem &item)
 void PanelController::clearAll()
 {
     m_store.clear(true);
-    m_model->ensureSelection();
+    m_model.ensureSelection();
 }
 
 void PanelController::requestAccessibility()

@@ -49,12 +49,12 @@ public:
     static constexpr int activationDelayMs = 220;
     static constexpr int activationPollMs = 10;
 
-    // Takes the model (whose actions it becomes) and drives the window.
-    PanelController(const Services &services, std::unique_ptr<PanelModel> model,
-                    PanelWindow &window, QObject *parent = nullptr);
+    // Becomes the model's actions and drives the window; both must outlive the controller.
+    PanelController(const Services &services, PanelModel &model, PanelWindow &window,
+                    QObject *parent = nullptr);
     ~PanelController() override;
 
-    PanelModel &model() const { return *m_model; }
+    PanelModel &model() const { return m_model; }
     bool isVisible() const;
     // The application that was in front when the panel last opened; absent when that was this
     // program or nothing.
@@ -98,7 +98,7 @@ private:
     Workspace &m_workspace;
     AccessibilityPermission &m_accessibility;
     PanelPlacer &m_placer;
-    std::unique_ptr<PanelModel> m_model;
+    PanelModel &m_model;
     PanelWindow &m_window;
     std::optional<RunningApplication> m_targetApp;
 };

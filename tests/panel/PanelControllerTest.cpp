@@ -70,11 +70,11 @@ protected:
         store.setClock([this] { return clock; });
         screens.areas = {{QRectF(0, 0, 1280, 800), QRectF(0, 0, 1280, 776)}};
         screens.mouse = QPointF(600, 700);
-        auto model = std::make_unique<PanelModel>(store, settings, accessibility);
+        model = std::make_unique<PanelModel>(store, settings, accessibility);
         controller = std::make_unique<PanelController>(
             PanelController::Services{store, settings, pasteService, workspace, accessibility,
                                       placer},
-            std::move(model), window);
+            *model, window);
         controller->beep = [this] { ++beeps; };
         controller->onOpenSettings = [this] { ++settingsOpened; };
 
@@ -134,6 +134,7 @@ protected:
     CaretLocator caretLocator;
     PanelPlacer placer;
     FakePanelWindow window;
+    std::unique_ptr<PanelModel> model;
     std::unique_ptr<PanelController> controller;
     int beeps = 0;
     int settingsOpened = 0;

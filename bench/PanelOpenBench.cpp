@@ -1,0 +1,95 @@
+// Times the opening of the history panel on the hot key, in the real program's setup on a
+// private X display: from the synthesised key press (XTest, Ctrl+Shift+V) to the first frame
+// the panel's window has drawn. The first opening is reported apart (it builds the cards);
+// then the median of 20 openings over a history of 50 entries.
+
+#include "app/AppDelegate.h"
+#include "history/HistoryStore.h"
+#include "hotkey/HotKeyCombo.h"
+#include "panel/HistoryPanel.h"
+#include "panel/PanelController.h"
+#include "platform/x11/X11KeySynth.h"
+#include "settings/AppSettings.h"
+#include "support/TestSupport.h"
+#include "support/XServer.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QQuickView>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+using namespace tessaly;
+
+int main(int argc, char **argv)
+{
+    QTemporaryDir temp;
+    qputenv("XDG_DATA_HOME", temp.filePath(QStringLiteral("data")).toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", temp.filePath(QStringLiteral("config")).toLocal8Bit());
+    QDir().mkpath(temp.filePath(QStringLiteral("runtime")));
+    QFile::setPermissions(temp.filePath(QStringLiteral("runtime")),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", temp.filePath(QStringLiteral("runtime")).toLocal8Bit());
+
+    test::XServer server;
+    if (!server.start()) {
+        std::fprintf(stderr, "no X display: %s\n", qPrintable(server.errorString()));
+        return 1;
+    }
+    qunsetenv("QT_QPA_PLATFORM");
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    AppSettings::redirectShared(temp.filePath(QStringLiteral("config/Tessaly/Tessaly.conf")));
+    HistoryStore store(temp.filePath(QStringLiteral("data/Tessaly")));
+    store.setLimitProvider([] { return 50; });
+    for (int i = 0; i < 50; ++i)
+        store.add(
+            test::textCapture(QStringLiteral("Entrada de teste número %1 com algum texto").arg(i),
+                              QStringLiteral("org.example.Editor"), QStringLiteral("Editor")));
+
+    AppDelegate delegate(AppSettings::shared(), store);
+    if (delegate.applicationDidFinishLaunching() != AppDelegate::Launch::Running) {
+        std::fprintf(stderr, "the program did not start\n");
+        return 1;
+    }
+    PanelController *controller = delegate.panelController();
+    QQuickView *view = delegate.historyPanel()->view();
+    x11::X11KeySynth keys;
+
+    const auto openOnce = [&]() -> double {
+        bool drawn = false;
+        const auto connection =
+            QObject::connect(view, &QQuickWindow::frameSwapped, [&] { drawn = true; });
+        QElapsedTimer timer;
+        timer.start();
+        keys.sendKeystroke(9, HotKeyCombo::commandFlag | HotKeyCombo::shiftFlag);
+        const bool ok = test::waitUntil([&] { return drawn && view->isVisible(); }, 5000);
+        const double ms = double(timer.nsecsElapsed()) / 1e6;
+        QObject::disconnect(connection);
+        controller->hide();
+        test::waitUntil([] { return false; }, 150);
+        return ok ? ms : -1;
+    };
+
+    // The program is idle for a moment after its start, as it is before anyone presses a key.
+    test::waitUntil([] { return false; }, 1000);
+    const double first = openOnce();
+    std::vector<double> samples;
+    for (int i = 0; i < 20; ++i)
+        samples.push_back(openOnce());
+    if (std::count(samples.begin(), samples.end(), -1.0) > 0 || first < 0) {
+        std::fprintf(stderr, "the panel did not open\n");
+        return 1;
+    }
+    std::sort(samples.begin(), samples.end());
+    std::printf("panel opening on the hot key, key press to first frame (50 entries):\n");
+    std::printf("  first opening          %7.1f ms\n", first);
+    std::printf("  median of 20 openings  %7.1f ms\n", samples[samples.size() / 2]);
+    std::printf("  fastest / slowest      %7.1f / %.1f ms\n", samples.front(), samples.back());
+    return 0;
+}
