@@ -5,6 +5,7 @@
 #include "X11TestClient.h"
 #include "settings/AppSettings.h"
 #include "support/TestSupport.h"
+#include "support/TextTarget.h"
 #include "support/XServer.h"
 
 #include <QDir>
@@ -19,6 +20,7 @@
 #include <gtest/gtest.h>
 
 using namespace Qt::Literals::StringLiterals;
+using tessaly::test::TextTarget;
 using tessaly::test::waitUntil;
 using tessaly::test::XServer;
 
@@ -62,6 +64,12 @@ protected:
         EXPECT_TRUE(process->waitForStarted(5000));
         programs.push_back(std::move(process));
         return programs.back().get();
+    }
+
+    // Another application's text window, titled `title`.
+    bool startTarget(TextTarget &target, const QString &title)
+    {
+        return target.start(QStringLiteral(TESSALY_TEXT_TARGET), {title}, environment);
     }
 
     QProcess *tessaly = nullptr;
@@ -144,30 +152,13 @@ protected:
     std::vector<std::unique_ptr<QProcess>> programs;
 };
 
-// The text window of another application: what was pasted into it.
-QString targetText(QProcess *target, QByteArray &buffer, QString &text)
-{
-    buffer += target->readAllStandardOutput();
-    qsizetype end;
-    while ((end = buffer.indexOf('\n')) >= 0) {
-        const QByteArray line = buffer.left(end);
-        buffer.remove(0, end + 1);
-        if (line.startsWith("TEXT "))
-            text = QString::fromUtf8(QByteArray::fromBase64(line.mid(5)));
-    }
-    return text;
-}
-
 } // namespace
 
 TEST_F(PanelE2ETest, HotKeyQueryAndReturnPasteIntoTheApplicationInFront)
 {
     ASSERT_TRUE(startTessaly());
-    QProcess *target = start(QStringLiteral(TESSALY_TARGET_WINDOW), {u"Alvo"_s});
-    QByteArray buffer;
-    QString text;
-    ASSERT_TRUE(waitUntil([&] { return target->canReadLine() || buffer.contains("READY"); }));
-    buffer += target->readAllStandardOutput();
+    TextTarget target;
+    ASSERT_TRUE(startTarget(target, u"Alvo"_s));
 
     ASSERT_TRUE(waitUntilActive(u"Alvo"_s));
     copy(u"alfa primeiro"_s);
@@ -199,9 +190,8 @@ TEST_F(PanelE2ETest, HotKeyQueryAndReturnPasteIntoTheApplicationInFront)
     ASSERT_EQ(run(u"xdotool"_s, {u"type"_s, u"--delay"_s, u"40"_s, u"beta"_s}), 0);
     ASSERT_EQ(run(u"xdotool"_s, {u"key"_s, u"Return"_s}), 0);
     EXPECT_TRUE(waitUntil([&] { return !panelShown(); }, 5000)) << "the panel closes";
-    EXPECT_TRUE(
-        waitUntil([&] { return targetText(target, buffer, text) == u"beta segundo"_s; }, 10000))
-        << text.toStdString();
+    EXPECT_TRUE(waitUntil([&] { return target.text() == u"beta segundo"_s; }, 10000))
+        << target.text().toStdString();
 
     // Escape closes it (the query is empty).
     ASSERT_EQ(run(u"xdotool"_s, {u"key"_s, u"ctrl+shift+v"_s}), 0);
@@ -219,8 +209,8 @@ TEST_F(PanelE2ETest, HotKeyQueryAndReturnPasteIntoTheApplicationInFront)
 TEST_F(PanelE2ETest, AClickInAnotherWindowClosesThePanel)
 {
     ASSERT_TRUE(startTessaly());
-    QProcess *target = start(QStringLiteral(TESSALY_TARGET_WINDOW), {u"Alvo"_s});
-    ASSERT_TRUE(waitUntil([&] { return target->canReadLine(); }));
+    TextTarget target;
+    ASSERT_TRUE(startTarget(target, u"Alvo"_s));
     ASSERT_TRUE(waitUntilActive(u"Alvo"_s));
     copy(u"qualquer coisa"_s);
 

@@ -16,6 +16,7 @@
 #include "settings/AppSettings.h"
 #include "support/QtPrinters.h"
 #include "support/TestSupport.h"
+#include "support/TextTarget.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -65,60 +66,14 @@ int xdotool(const QStringList &arguments)
     return testDisplay().run(QStringLiteral("xdotool"), arguments);
 }
 
-// A text field of the test's own in another process (helpers/TextTarget.cpp, a Qt window, or
-// helpers/gtk_text_target.py, a GTK one), exposed over AT-SPI.
-class TextTarget
+// A text field of the test's own in another process (a Qt window, or a GTK one), exposed over
+// AT-SPI.
+bool startTarget(TextTarget &target, const QString &program = QStringLiteral(TESSALY_TEXT_TARGET))
 {
-public:
-    bool start(const QString &program = QStringLiteral(TESSALY_TEXT_TARGET))
-    {
-        QProcessEnvironment environment = testDisplay().environment();
-        environment.insert(QStringLiteral("QT_LINUX_ACCESSIBILITY_ALWAYS_ON"), QStringLiteral("1"));
-        m_process.setProcessEnvironment(environment);
-        m_process.setProcessChannelMode(QProcess::SeparateChannels);
-        m_process.setStandardErrorFile(QProcess::nullDevice());
-        m_process.start(program, QStringList());
-        if (!m_process.waitForStarted(5000))
-            return false;
-        const QString field = waitForLine(QStringLiteral("field "));
-        const QStringList parts = field.split(u' ');
-        if (parts.size() != 5)
-            return false;
-        m_field = QRect(parts[1].toInt(), parts[2].toInt(), parts[3].toInt(), parts[4].toInt());
-        return true;
-    }
-
-    // The field's rectangle in display pixels (top-down).
-    QRect field() const { return m_field; }
-    qint64 processId() const { return m_process.processId(); }
-
-    // The first line reported since the last call that starts with `prefix` (empty on timeout).
-    QString waitForLine(const QString &prefix, int timeoutMs = generousMs)
-    {
-        QString found;
-        waitUntil(
-            [&] {
-                m_pending += QString::fromUtf8(m_process.readAllStandardOutput());
-                qsizetype newline;
-                while ((newline = m_pending.indexOf(u'\n')) >= 0) {
-                    const QString line = m_pending.left(newline);
-                    m_pending.remove(0, newline + 1);
-                    if (line.startsWith(prefix)) {
-                        found = line;
-                        return true;
-                    }
-                }
-                return m_process.state() == QProcess::NotRunning;
-            },
-            timeoutMs);
-        return found;
-    }
-
-private:
-    QProcess m_process;
-    QString m_pending;
-    QRect m_field;
-};
+    QProcessEnvironment environment = testDisplay().environment();
+    environment.insert(QStringLiteral("QT_LINUX_ACCESSIBILITY_ALWAYS_ON"), QStringLiteral("1"));
+    return target.start(program, {}, environment, generousMs);
+}
 
 // A passive grab of a key on the root window, as a global hot key takes it: while the key is
 // held, this process holds the keyboard.
@@ -272,7 +227,7 @@ TEST(PanelPlatformTest, TheCaretOfARealTextFieldOverAtSpi)
     ASSERT_FALSE(AtSpiBus::address().isEmpty());
 
     TextTarget target;
-    ASSERT_TRUE(target.start());
+    ASSERT_TRUE(startTarget(target));
     const QRect field = target.field();
     ASSERT_EQ(xdotool({QStringLiteral("mousemove"), QString::number(field.center().x()),
                        QString::number(field.center().y()), QStringLiteral("click"),
@@ -341,7 +296,7 @@ TEST(PanelPlatformTest, AGtkFieldKeepsItsCaretWhileAHotKeyHoldsTheKeyboard)
     CaretLocator locator(source, screens, accessibility);
 
     TextTarget target;
-    ASSERT_TRUE(target.start(QStringLiteral(TESSALY_GTK_TEXT_TARGET)));
+    ASSERT_TRUE(startTarget(target, QStringLiteral(TESSALY_GTK_TEXT_TARGET)));
     const QRect field = target.field();
     ASSERT_EQ(xdotool({QStringLiteral("mousemove"), QString::number(field.center().x()),
                        QString::number(field.center().y()), QStringLiteral("click"),
