@@ -4,67 +4,30 @@
 
 #include "X11TestClient.h"
 #include "settings/AppSettings.h"
+#include "support/E2ETest.h"
 #include "support/TestSupport.h"
 #include "support/TextTarget.h"
-#include "support/XServer.h"
 
-#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QRect>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 
 #include <csignal>
 
 #include <gtest/gtest.h>
 
 using namespace Qt::Literals::StringLiterals;
+using tessaly::test::E2ETest;
 using tessaly::test::TextTarget;
 using tessaly::test::waitUntil;
-using tessaly::test::XServer;
 
 namespace {
 
-class PanelE2ETest : public ::testing::Test
+class PanelE2ETest : public E2ETest
 {
 protected:
-    void SetUp() override
-    {
-        for (const char *program : {"Xvfb", "openbox", "xclip", "xdotool", "xwininfo"}) {
-            if (!XServer::hasProgram(QString::fromLatin1(program)))
-                GTEST_SKIP() << program << " is not installed";
-        }
-        ASSERT_TRUE(temp.isValid());
-        ASSERT_TRUE(server.start()) << server.errorString().toStdString();
-        environment = server.environment();
-        environment.insert(u"XDG_DATA_HOME"_s, temp.filePath(u"data"_s));
-        environment.insert(u"XDG_CONFIG_HOME"_s, temp.filePath(u"config"_s));
-        QDir().mkpath(temp.filePath(u"runtime"_s));
-        QFile::setPermissions(temp.filePath(u"runtime"_s),
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        environment.insert(u"XDG_RUNTIME_DIR"_s, temp.filePath(u"runtime"_s));
-    }
-
-    void TearDown() override
-    {
-        for (auto &process : programs) {
-            if (process->state() != QProcess::NotRunning) {
-                process->kill();
-                process->waitForFinished(5000);
-            }
-        }
-    }
-
-    QProcess *start(const QString &program, const QStringList &arguments = {})
-    {
-        auto process = std::make_unique<QProcess>();
-        process->setProcessEnvironment(environment);
-        process->start(program, arguments);
-        EXPECT_TRUE(process->waitForStarted(5000));
-        programs.push_back(std::move(process));
-        return programs.back().get();
-    }
+    PanelE2ETest() : E2ETest({u"xclip"_s, u"xdotool"_s, u"xwininfo"_s}) {}
 
     // Another application's text window, titled `title`.
     bool startTarget(TextTarget &target, const QString &title)
@@ -77,13 +40,7 @@ protected:
     bool startTessaly()
     {
         tessaly = start(QStringLiteral(TESSALY_EXECUTABLE));
-        QByteArray log;
-        return waitUntil(
-            [&] {
-                log += tessaly->readAllStandardError();
-                return log.contains('\n');
-            },
-            15000);
+        return waitForLaunchLine(tessaly).has_value();
     }
 
     int run(const QString &program, const QStringList &arguments, QByteArray *output = nullptr)
@@ -93,9 +50,7 @@ protected:
 
     void copy(const QString &text)
     {
-        QProcess *xclip = start(u"xclip"_s, {u"-selection"_s, u"clipboard"_s, u"-i"_s});
-        xclip->write(text.toUtf8());
-        xclip->closeWriteChannel();
+        start(u"xclip"_s, {u"-selection"_s, u"clipboard"_s, u"-i"_s}, text.toUtf8());
         ASSERT_TRUE(waitUntil(
             [&] {
                 QFile index(temp.filePath(u"data/Tessaly/history.json"_s));
@@ -145,11 +100,6 @@ protected:
             },
             15000);
     }
-
-    QTemporaryDir temp;
-    XServer server;
-    QProcessEnvironment environment;
-    std::vector<std::unique_ptr<QProcess>> programs;
 };
 
 } // namespace

@@ -15,18 +15,19 @@
 #include "platform/x11/X11Workspace.h"
 #include "platform/xdg/DesktopEntries.h"
 #include "settings/AppSettings.h"
+#include "support/E2ETest.h"
 #include "support/TestSupport.h"
 #include "support/TextTarget.h"
 #include "support/XServer.h"
 
 #include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 using namespace tessaly;
 using namespace Qt::Literals::StringLiterals;
+using tessaly::test::E2ETest;
 using tessaly::test::TextTarget;
 using tessaly::test::waitUntil;
 using tessaly::test::XServer;
@@ -39,17 +40,16 @@ bool startTarget(TextTarget &target, const XServer &server, const QString &title
     return target.start(QStringLiteral(TESSALY_TEXT_TARGET), {title}, server.environment());
 }
 
-class PasteE2ETest : public ::testing::Test
+class PasteE2ETest : public E2ETest
 {
 protected:
+    PasteE2ETest() : E2ETest({u"xclip"_s, u"xdotool"_s}) {}
+
     void SetUp() override
     {
-        for (const char *program : {"Xvfb", "openbox", "xclip", "xdotool"}) {
-            if (!XServer::hasProgram(QString::fromLatin1(program)))
-                GTEST_SKIP() << program << " is not installed";
-        }
-        ASSERT_TRUE(temp.isValid());
-        ASSERT_TRUE(server.start()) << server.errorString().toStdString();
+        E2ETest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
         settings = std::make_unique<AppSettings>(temp.filePath(u"Tessaly.conf"_s));
         store = std::make_unique<HistoryStore>(temp.filePath(u"data/Tessaly"_s));
         store->setLimitProvider([] { return 50; });
@@ -77,6 +77,7 @@ protected:
         service.reset();
         hotKey.reset();
         monitor.reset();
+        E2ETest::TearDown();
     }
 
     // Another application copies the text; answers its entry once the monitor recorded it.
@@ -115,8 +116,6 @@ protected:
         return frontmost;
     }
 
-    QTemporaryDir temp;
-    XServer server;
     std::unique_ptr<AppSettings> settings;
     std::unique_ptr<HistoryStore> store;
     std::unique_ptr<X11Pasteboard> pasteboard;
