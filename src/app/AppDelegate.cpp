@@ -50,11 +50,7 @@ struct AppDelegate::Panel
 {
     Panel(AppSettings &settings, HistoryStore &store, ClipboardMonitor &monitor,
           Pasteboard &pasteboard, Workspace &workspace)
-        : caretSource([&workspace]() -> std::optional<qint64> {
-              if (const auto front = workspace.frontmostApplication())
-                  return front->processID;
-              return std::nullopt;
-          }),
+        : caretSource(AtSpiCaretSource::frontProcessOf(workspace)),
           caretLocator(caretSource, screens, accessibility),
           placer(screens, caretLocator, settings), pictures(icons, store),
           pasteService(store, monitor, pasteboard, keySynth, &GlobalHotKey::shared())

@@ -1,5 +1,7 @@
 #include "capture/ClipboardReader.h"
 
+#include "history/Graphemes.h"
+
 #include <QBuffer>
 #include <QCryptographicHash>
 #include <QFileInfo>
@@ -7,11 +9,7 @@
 #include <QImageWriter>
 #include <QUrl>
 
-#include <unicode/brkiter.h>
-#include <unicode/utext.h>
-
 #include <algorithm>
-#include <memory>
 
 namespace tessaly {
 
@@ -204,7 +202,7 @@ std::optional<Capture> ClipboardReader::read(PasteboardReading &reading, Workspa
     } else if (!isBlank(string)) {
         capture.kind = classify(*string);
         capture.text =
-            string->size() > longestText ? prefixOfGraphemes(*string, longestText) : *string;
+            string->size() > longestText ? Graphemes::prefix(*string, longestText) : *string;
         capture.hash = hash(QByteArray("text:") + string->toUtf8());
     } else if (!imageType.isEmpty()) {
         if (!imageData)
@@ -284,34 +282,6 @@ std::optional<Thumbnail> ClipboardReader::makeThumbnail(const QByteArray &data, 
 QString ClipboardReader::hash(QByteArrayView data)
 {
     return QString::fromLatin1(QCryptographicHash::hash(data, QCryptographicHash::Sha256).toHex());
-}
-
-QString ClipboardReader::prefixOfGraphemes(const QString &text, qsizetype count)
-{
-    // A character never spans less than one UTF-16 unit.
-    if (text.size() <= count)
-        return text;
-    UErrorCode status = U_ZERO_ERROR;
-    std::unique_ptr<icu::BreakIterator> characters(
-        icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
-    UText *utext = utext_openUChars(nullptr, reinterpret_cast<const UChar *>(text.utf16()),
-                                    text.size(), &status);
-    if (U_FAILURE(status) || !characters) {
-        utext_close(utext);
-        return text.left(count);
-    }
-    characters->setText(utext, status);
-    qsizetype end = 0;
-    for (qsizetype i = 0; i < count; ++i) {
-        const int32_t next = characters->next();
-        if (next == icu::BreakIterator::DONE) {
-            end = text.size();
-            break;
-        }
-        end = next;
-    }
-    utext_close(utext);
-    return text.left(end);
 }
 
 } // namespace tessaly

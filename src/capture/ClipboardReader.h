@@ -72,8 +72,6 @@ public:
     static std::optional<Thumbnail> makeThumbnail(const QByteArray &data, int maxPixel);
     // SHA-256 as 64 lower-case hexadecimal digits.
     static QString hash(QByteArrayView data);
-    // The text cut to its first `count` user-perceived characters (extended grapheme clusters).
-    static QString prefixOfGraphemes(const QString &text, qsizetype count);
 };
 
 } // namespace tessaly

@@ -1,5 +1,7 @@
 #include "panel/HistoryViewRules.h"
 
+#include "panel/ClipFilter.h"
+
 #include <algorithm>
 
 namespace tessaly::HistoryViewRules {
@@ -15,22 +17,17 @@ bool isSpaceOrTab(QChar c)
 
 QList<FilterChoice> filterChoices()
 {
-    return {
-        {QStringLiteral("all"), QStringLiteral("Tudo")},
-        {QStringLiteral("text"), QStringLiteral("Texto")},
-        {QStringLiteral("link"), QStringLiteral("Links")},
-        {QStringLiteral("image"), QStringLiteral("Imagens")},
-        {QStringLiteral("file"), QStringLiteral("Arquivos")},
-        {QStringLiteral("pinned"), QStringLiteral("Fixados")},
-    };
+    QList<FilterChoice> choices;
+    choices.reserve(qsizetype(allClipFilters.size()));
+    for (ClipFilter filter : allClipFilters)
+        choices.append({clipFilterName(filter), clipFilterLabel(filter)});
+    return choices;
 }
 
 QString filterLabel(const QString &filter)
 {
-    const QList<FilterChoice> choices = filterChoices();
-    const auto found = std::find_if(choices.cbegin(), choices.cend(),
-                                    [&](const FilterChoice &c) { return c.value == filter; });
-    return found == choices.cend() ? QString() : found->label;
+    const std::optional<ClipFilter> known = clipFilterFromName(filter);
+    return known ? clipFilterLabel(*known) : QString();
 }
 
 bool isSearching(const QString &query)

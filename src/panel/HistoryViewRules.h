@@ -8,7 +8,8 @@
 namespace tessaly {
 
 // What the history panel's view shows around its list, kept apart from the QML that draws it.
-// Filters are named by their stored values: "all", "text", "link", "image", "file", "pinned".
+// Filters are named by their stored values: "all", "text", "link", "image", "file", "pinned"
+// (ClipFilter's names).
 namespace HistoryViewRules {
 
 // One chip of the filter bar.
@@ -18,7 +19,7 @@ struct FilterChoice
     QString label;
 };
 
-// The chips of the filter bar, in order.
+// The chips of the filter bar, in order: ClipFilter's names and labels.
 QList<FilterChoice> filterChoices();
 // The chip label of a filter; empty for a value that names no filter.
 QString filterLabel(const QString &filter);

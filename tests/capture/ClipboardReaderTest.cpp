@@ -305,24 +305,19 @@ TEST_F(ClipboardReaderTest, TextIsCutButHashedWhole)
     EXPECT_EQ(readText(QStringLiteral("  padded\n"))->text, QStringLiteral("  padded\n"));
 }
 
-TEST(ClipboardReaderStatics, CutsOnUserPerceivedCharacters)
+TEST_F(ClipboardReaderTest, StoredTextIsCutOnUserPerceivedCharacters)
 {
-    const QString family = QStringLiteral("👨‍👩‍👧"); // one character, 8 UTF-16 units
-    const QString flag = QStringLiteral("🇧🇷");                   // one character, 4 units
-    const QString accented = QStringLiteral("e\u0301"); // e + combining acute: one character
-    const QString text = family + flag + accented + QStringLiteral("xyz");
-    EXPECT_EQ(ClipboardReader::prefixOfGraphemes(text, 1), family);
-    EXPECT_EQ(ClipboardReader::prefixOfGraphemes(text, 2), family + flag);
-    EXPECT_EQ(ClipboardReader::prefixOfGraphemes(text, 3), family + flag + accented);
-    EXPECT_EQ(ClipboardReader::prefixOfGraphemes(text, 4), family + flag + accented + u'x');
-    EXPECT_EQ(ClipboardReader::prefixOfGraphemes(text, 100), text);
+    // 200,002 UTF-16 units but fewer than 200,000 characters: nothing is cut.
+    const QString emoji = QStringLiteral("😀").repeated(100'001);
+    const auto whole = readText(emoji);
+    ASSERT_TRUE(whole);
+    EXPECT_EQ(whole->text, emoji);
 
-    // 200,001 UTF-16 units but fewer than 200,000 characters: nothing is cut.
-    QString emoji;
-    for (int i = 0; i < 100'001; ++i)
-        emoji.append(QStringLiteral("😀"));
-    EXPECT_EQ(ClipboardReader::prefixOfGraphemes(emoji, 200'000), emoji);
-    EXPECT_EQ(ClipboardReader::prefixOfGraphemes(emoji, 3).size(), 6);
+    // One flag too many: the cut keeps 200,000 whole flags.
+    const QString flag = QStringLiteral("🇧🇷"); // one character, 4 units
+    const auto cut = readText(flag.repeated(200'001));
+    ASSERT_TRUE(cut);
+    EXPECT_EQ(cut->text, flag.repeated(200'000));
 }
 
 TEST(ClipboardReaderStatics, HashIsLowerCaseSha256)

@@ -4,13 +4,11 @@
 #include "X11TestClient.h"
 #include "history/IndexCoding.h"
 #include "history/PrivateFiles.h"
+#include "support/E2ETest.h"
 #include "support/TestSupport.h"
-#include "support/XServer.h"
 
-#include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -18,82 +16,30 @@
 
 using namespace tessaly;
 using namespace Qt::Literals::StringLiterals;
+using tessaly::test::E2ETest;
 using tessaly::test::waitUntil;
-using tessaly::test::XServer;
 
 namespace {
 
-class AppE2ETest : public ::testing::Test
+class AppE2ETest : public E2ETest
 {
 protected:
+    AppE2ETest() : E2ETest({u"xclip"_s}) {}
+
     void SetUp() override
     {
-        for (const char *program : {"Xvfb", "openbox", "xclip"}) {
-            if (!XServer::hasProgram(QString::fromLatin1(program)))
-                GTEST_SKIP() << program << " is not installed";
-        }
-        ASSERT_TRUE(temp.isValid());
-        ASSERT_TRUE(server.start()) << server.errorString().toStdString();
-        environment = server.environment();
-        environment.insert(u"XDG_DATA_HOME"_s, temp.filePath(u"data"_s));
-        environment.insert(u"XDG_CONFIG_HOME"_s, temp.filePath(u"config"_s));
-        QDir().mkpath(temp.filePath(u"runtime"_s));
-        QFile::setPermissions(temp.filePath(u"runtime"_s),
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        environment.insert(u"XDG_RUNTIME_DIR"_s, temp.filePath(u"runtime"_s));
+        E2ETest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
         // Desktop entries of this machine are not the test's business.
         environment.insert(u"XDG_DATA_DIRS"_s, temp.filePath(u"none"_s));
     }
 
-    void TearDown() override
-    {
-        for (auto &process : programs) {
-            if (process->state() != QProcess::NotRunning) {
-                process->kill();
-                process->waitForFinished(5000);
-            }
-        }
-    }
-
-    QProcess *startTessaly()
-    {
-        auto process = std::make_unique<QProcess>();
-        process->setProcessEnvironment(environment);
-        process->start(QStringLiteral(TESSALY_EXECUTABLE), {});
-        EXPECT_TRUE(process->waitForStarted(5000));
-        programs.push_back(std::move(process));
-        return programs.back().get();
-    }
-
-    QProcess *spawn(const QString &program, const QStringList &arguments,
-                    const QByteArray &input = {})
-    {
-        auto process = std::make_unique<QProcess>();
-        process->setProcessEnvironment(environment);
-        process->start(program, arguments);
-        EXPECT_TRUE(process->waitForStarted(5000));
-        if (!input.isNull()) {
-            process->write(input);
-            process->closeWriteChannel();
-        }
-        programs.push_back(std::move(process));
-        return programs.back().get();
-    }
+    QProcess *startTessaly() { return start(QStringLiteral(TESSALY_EXECUTABLE)); }
 
     void xclip(const QByteArray &text)
     {
-        spawn(u"xclip"_s, {u"-selection"_s, u"clipboard"_s, u"-quiet"_s, u"-i"_s}, text);
-    }
-
-    void waitForLaunch(QProcess *tessaly)
-    {
-        QByteArray log;
-        ASSERT_TRUE(waitUntil(
-            [&] {
-                log += tessaly->readAllStandardError();
-                return log.contains('\n');
-            },
-            15000));
+        start(u"xclip"_s, {u"-selection"_s, u"clipboard"_s, u"-quiet"_s, u"-i"_s}, text);
     }
 
     QString historyDirectory() const { return temp.filePath(u"data/Tessaly"_s); }
@@ -112,11 +58,6 @@ protected:
         }
         return false;
     }
-
-    QTemporaryDir temp;
-    XServer server;
-    QProcessEnvironment environment;
-    std::vector<std::unique_ptr<QProcess>> programs;
 };
 
 } // namespace
@@ -133,14 +74,9 @@ TEST_F(AppE2ETest, RecordsCopiesAndEndsCleanlyOnASignal)
     }));
 
     QProcess *tessaly = startTessaly();
-    QByteArray log;
-    ASSERT_TRUE(waitUntil(
-        [&] {
-            log += tessaly->readAllStandardError();
-            return log.contains('\n');
-        },
-        15000));
-    EXPECT_EQ(QString::fromUtf8(log), u"Tessaly iniciado — pasteboard accessBehavior=n/a\n"_s);
+    const auto log = waitForLaunchLine(tessaly);
+    ASSERT_TRUE(log);
+    EXPECT_EQ(QString::fromUtf8(*log), u"Tessaly iniciado — pasteboard accessBehavior=n/a\n"_s);
 
     xclip("copied while running");
     ASSERT_TRUE(waitUntil([&] { return historyHolds(u"copied while running"_s); }, 10000));
@@ -156,7 +92,7 @@ TEST_F(AppE2ETest, RecordsCopiesAndEndsCleanlyOnASignal)
     EXPECT_EQ(tessaly->state(), QProcess::Running);
 
     // A copy whose reading is under way when the signal comes is still saved.
-    QProcess *slow = spawn(QStringLiteral(TESSALY_CLIP_OWNER), {u"slow"_s});
+    QProcess *slow = start(QStringLiteral(TESSALY_CLIP_OWNER), {u"slow"_s});
     QByteArray said;
     ASSERT_TRUE(waitUntil(
         [&] {
@@ -188,7 +124,7 @@ TEST_F(AppE2ETest, RunsOnWhenTheHotKeyIsTaken)
     ASSERT_TRUE(other.grabKey(*v, *modifiers));
 
     QProcess *tessaly = startTessaly();
-    waitForLaunch(tessaly);
+    ASSERT_TRUE(waitForLaunchLine(tessaly));
     xclip("recorded anyway");
     ASSERT_TRUE(waitUntil([&] { return historyHolds(u"recorded anyway"_s); }, 15000));
     EXPECT_EQ(tessaly->state(), QProcess::Running);

@@ -12,8 +12,8 @@
 #include "platform/x11/XcbConnection.h"
 #include "platform/xdg/DesktopEntries.h"
 #include "settings/AppSettings.h"
+#include "support/E2ETest.h"
 #include "support/TestSupport.h"
-#include "support/XServer.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -21,15 +21,14 @@
 #include <QFile>
 #include <QImage>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
 using namespace tessaly;
 using namespace Qt::Literals::StringLiterals;
+using tessaly::test::E2ETest;
 using tessaly::test::waitUntil;
-using tessaly::test::XServer;
 
 namespace {
 
@@ -46,17 +45,16 @@ QByteArray pngBytes(int width, int height)
     return bytes;
 }
 
-class CaptureE2ETest : public ::testing::Test
+class CaptureE2ETest : public E2ETest
 {
 protected:
+    CaptureE2ETest() : E2ETest({u"xclip"_s}) {}
+
     void SetUp() override
     {
-        for (const char *program : {"Xvfb", "openbox", "xclip"}) {
-            if (!XServer::hasProgram(QString::fromLatin1(program)))
-                GTEST_SKIP() << program << " is not installed";
-        }
-        ASSERT_TRUE(temp.isValid());
-        ASSERT_TRUE(server.start()) << server.errorString().toStdString();
+        E2ETest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
         QDir().mkpath(temp.filePath(u"applications"_s));
         settings = std::make_unique<AppSettings>(temp.filePath(u"Tessaly.conf"_s));
         store = std::make_unique<HistoryStore>(temp.filePath(u"data/Tessaly"_s));
@@ -82,6 +80,7 @@ protected:
         monitor.reset();
         if (store)
             store->waitForPendingWrites();
+        E2ETest::TearDown();
     }
 
     // Copies with xclip (which keeps serving until another copy takes over).
@@ -158,8 +157,6 @@ protected:
             << "the probe window never became active";
     }
 
-    QTemporaryDir temp;
-    XServer server;
     std::unique_ptr<AppSettings> settings;
     std::unique_ptr<HistoryStore> store;
     std::unique_ptr<X11Pasteboard> pasteboard;

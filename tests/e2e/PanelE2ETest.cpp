@@ -4,64 +4,35 @@
 
 #include "X11TestClient.h"
 #include "settings/AppSettings.h"
+#include "support/E2ETest.h"
 #include "support/TestSupport.h"
-#include "support/XServer.h"
+#include "support/TextTarget.h"
 
-#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QRect>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 
 #include <csignal>
 
 #include <gtest/gtest.h>
 
 using namespace Qt::Literals::StringLiterals;
+using tessaly::test::E2ETest;
+using tessaly::test::TextTarget;
 using tessaly::test::waitUntil;
-using tessaly::test::XServer;
 
 namespace {
 
-class PanelE2ETest : public ::testing::Test
+class PanelE2ETest : public E2ETest
 {
 protected:
-    void SetUp() override
-    {
-        for (const char *program : {"Xvfb", "openbox", "xclip", "xdotool", "xwininfo"}) {
-            if (!XServer::hasProgram(QString::fromLatin1(program)))
-                GTEST_SKIP() << program << " is not installed";
-        }
-        ASSERT_TRUE(temp.isValid());
-        ASSERT_TRUE(server.start()) << server.errorString().toStdString();
-        environment = server.environment();
-        environment.insert(u"XDG_DATA_HOME"_s, temp.filePath(u"data"_s));
-        environment.insert(u"XDG_CONFIG_HOME"_s, temp.filePath(u"config"_s));
-        QDir().mkpath(temp.filePath(u"runtime"_s));
-        QFile::setPermissions(temp.filePath(u"runtime"_s),
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        environment.insert(u"XDG_RUNTIME_DIR"_s, temp.filePath(u"runtime"_s));
-    }
+    PanelE2ETest() : E2ETest({u"xclip"_s, u"xdotool"_s, u"xwininfo"_s}) {}
 
-    void TearDown() override
+    // Another application's text window, titled `title`.
+    bool startTarget(TextTarget &target, const QString &title)
     {
-        for (auto &process : programs) {
-            if (process->state() != QProcess::NotRunning) {
-                process->kill();
-                process->waitForFinished(5000);
-            }
-        }
-    }
-
-    QProcess *start(const QString &program, const QStringList &arguments = {})
-    {
-        auto process = std::make_unique<QProcess>();
-        process->setProcessEnvironment(environment);
-        process->start(program, arguments);
-        EXPECT_TRUE(process->waitForStarted(5000));
-        programs.push_back(std::move(process));
-        return programs.back().get();
+        return target.start(QStringLiteral(TESSALY_TEXT_TARGET), {title}, environment);
     }
 
     QProcess *tessaly = nullptr;
@@ -69,13 +40,7 @@ protected:
     bool startTessaly()
     {
         tessaly = start(QStringLiteral(TESSALY_EXECUTABLE));
-        QByteArray log;
-        return waitUntil(
-            [&] {
-                log += tessaly->readAllStandardError();
-                return log.contains('\n');
-            },
-            15000);
+        return waitForLaunchLine(tessaly).has_value();
     }
 
     int run(const QString &program, const QStringList &arguments, QByteArray *output = nullptr)
@@ -85,9 +50,7 @@ protected:
 
     void copy(const QString &text)
     {
-        QProcess *xclip = start(u"xclip"_s, {u"-selection"_s, u"clipboard"_s, u"-i"_s});
-        xclip->write(text.toUtf8());
-        xclip->closeWriteChannel();
+        start(u"xclip"_s, {u"-selection"_s, u"clipboard"_s, u"-i"_s}, text.toUtf8());
         ASSERT_TRUE(waitUntil(
             [&] {
                 QFile index(temp.filePath(u"data/Tessaly/history.json"_s));
@@ -137,37 +100,15 @@ protected:
             },
             15000);
     }
-
-    QTemporaryDir temp;
-    XServer server;
-    QProcessEnvironment environment;
-    std::vector<std::unique_ptr<QProcess>> programs;
 };
-
-// The text window of another application: what was pasted into it.
-QString targetText(QProcess *target, QByteArray &buffer, QString &text)
-{
-    buffer += target->readAllStandardOutput();
-    qsizetype end;
-    while ((end = buffer.indexOf('\n')) >= 0) {
-        const QByteArray line = buffer.left(end);
-        buffer.remove(0, end + 1);
-        if (line.startsWith("TEXT "))
-            text = QString::fromUtf8(QByteArray::fromBase64(line.mid(5)));
-    }
-    return text;
-}
 
 } // namespace
 
 TEST_F(PanelE2ETest, HotKeyQueryAndReturnPasteIntoTheApplicationInFront)
 {
     ASSERT_TRUE(startTessaly());
-    QProcess *target = start(QStringLiteral(TESSALY_TARGET_WINDOW), {u"Alvo"_s});
-    QByteArray buffer;
-    QString text;
-    ASSERT_TRUE(waitUntil([&] { return target->canReadLine() || buffer.contains("READY"); }));
-    buffer += target->readAllStandardOutput();
+    TextTarget target;
+    ASSERT_TRUE(startTarget(target, u"Alvo"_s));
 
     ASSERT_TRUE(waitUntilActive(u"Alvo"_s));
     copy(u"alfa primeiro"_s);
@@ -199,9 +140,8 @@ TEST_F(PanelE2ETest, HotKeyQueryAndReturnPasteIntoTheApplicationInFront)
     ASSERT_EQ(run(u"xdotool"_s, {u"type"_s, u"--delay"_s, u"40"_s, u"beta"_s}), 0);
     ASSERT_EQ(run(u"xdotool"_s, {u"key"_s, u"Return"_s}), 0);
     EXPECT_TRUE(waitUntil([&] { return !panelShown(); }, 5000)) << "the panel closes";
-    EXPECT_TRUE(
-        waitUntil([&] { return targetText(target, buffer, text) == u"beta segundo"_s; }, 10000))
-        << text.toStdString();
+    EXPECT_TRUE(waitUntil([&] { return target.text() == u"beta segundo"_s; }, 10000))
+        << target.text().toStdString();
 
     // Escape closes it (the query is empty).
     ASSERT_EQ(run(u"xdotool"_s, {u"key"_s, u"ctrl+shift+v"_s}), 0);
@@ -219,8 +159,8 @@ TEST_F(PanelE2ETest, HotKeyQueryAndReturnPasteIntoTheApplicationInFront)
 TEST_F(PanelE2ETest, AClickInAnotherWindowClosesThePanel)
 {
     ASSERT_TRUE(startTessaly());
-    QProcess *target = start(QStringLiteral(TESSALY_TARGET_WINDOW), {u"Alvo"_s});
-    ASSERT_TRUE(waitUntil([&] { return target->canReadLine(); }));
+    TextTarget target;
+    ASSERT_TRUE(startTarget(target, u"Alvo"_s));
     ASSERT_TRUE(waitUntilActive(u"Alvo"_s));
     copy(u"qualquer coisa"_s);
 

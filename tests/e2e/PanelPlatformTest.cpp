@@ -9,6 +9,7 @@
 #include "platform/atspi/AtSpiCaretSource.h"
 #include "platform/x11/X11AccessibilityPermission.h"
 #include "platform/x11/X11Screens.h"
+#include "platform/x11/X11Workspace.h"
 #include "platform/x11/XTestProbe.h"
 #include "platform/xdg/DesktopEntries.h"
 #include "platform/xdg/XdgApplicationDirectory.h"
@@ -16,6 +17,7 @@
 #include "settings/AppSettings.h"
 #include "support/QtPrinters.h"
 #include "support/TestSupport.h"
+#include "support/TextTarget.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -65,59 +67,26 @@ int xdotool(const QStringList &arguments)
     return testDisplay().run(QStringLiteral("xdotool"), arguments);
 }
 
-// A text field of the test's own in another process (helpers/TextTarget.cpp, a Qt window, or
-// helpers/gtk_text_target.py, a GTK one), exposed over AT-SPI.
-class TextTarget
+// A text field of the test's own in another process (a Qt window, or a GTK one), exposed over
+// AT-SPI.
+bool startTarget(TextTarget &target, const QString &program = QStringLiteral(TESSALY_TEXT_TARGET))
 {
-public:
-    bool start(const QString &program = QStringLiteral(TESSALY_TEXT_TARGET))
-    {
-        QProcessEnvironment environment = testDisplay().environment();
-        environment.insert(QStringLiteral("QT_LINUX_ACCESSIBILITY_ALWAYS_ON"), QStringLiteral("1"));
-        m_process.setProcessEnvironment(environment);
-        m_process.setProcessChannelMode(QProcess::SeparateChannels);
-        m_process.setStandardErrorFile(QProcess::nullDevice());
-        m_process.start(program, QStringList());
-        if (!m_process.waitForStarted(5000))
-            return false;
-        const QString field = waitForLine(QStringLiteral("field "));
-        const QStringList parts = field.split(u' ');
-        if (parts.size() != 5)
-            return false;
-        m_field = QRect(parts[1].toInt(), parts[2].toInt(), parts[3].toInt(), parts[4].toInt());
-        return true;
-    }
+    QProcessEnvironment environment = testDisplay().environment();
+    environment.insert(QStringLiteral("QT_LINUX_ACCESSIBILITY_ALWAYS_ON"), QStringLiteral("1"));
+    return target.start(program, {}, environment, generousMs);
+}
 
-    // The field's rectangle in display pixels (top-down).
-    QRect field() const { return m_field; }
-    qint64 processId() const { return m_process.processId(); }
-
-    // The first line reported since the last call that starts with `prefix` (empty on timeout).
-    QString waitForLine(const QString &prefix, int timeoutMs = generousMs)
-    {
-        QString found;
-        waitUntil(
-            [&] {
-                m_pending += QString::fromUtf8(m_process.readAllStandardOutput());
-                qsizetype newline;
-                while ((newline = m_pending.indexOf(u'\n')) >= 0) {
-                    const QString line = m_pending.left(newline);
-                    m_pending.remove(0, newline + 1);
-                    if (line.startsWith(prefix)) {
-                        found = line;
-                        return true;
-                    }
-                }
-                return m_process.state() == QProcess::NotRunning;
-            },
-            timeoutMs);
-        return found;
-    }
-
-private:
-    QProcess m_process;
-    QString m_pending;
-    QRect m_field;
+// The caret as the program reads it: over AT-SPI, with the process in front taken from the X11
+// workspace.
+struct CaretReading
+{
+    X11Screens screens;
+    X11AccessibilityPermission accessibility;
+    DesktopEntries entries;
+    X11Workspace workspace{QStringLiteral("br.com.norvale.tessaly"), QStringLiteral("Tessaly"),
+                           &entries};
+    AtSpiCaretSource source{AtSpiCaretSource::frontProcessOf(workspace)};
+    CaretLocator locator{source, screens, accessibility};
 };
 
 // A passive grab of a key on the root window, as a global hot key takes it: while the key is
@@ -272,7 +241,7 @@ TEST(PanelPlatformTest, TheCaretOfARealTextFieldOverAtSpi)
     ASSERT_FALSE(AtSpiBus::address().isEmpty());
 
     TextTarget target;
-    ASSERT_TRUE(target.start());
+    ASSERT_TRUE(startTarget(target));
     const QRect field = target.field();
     ASSERT_EQ(xdotool({QStringLiteral("mousemove"), QString::number(field.center().x()),
                        QString::number(field.center().y()), QStringLiteral("click"),
@@ -281,15 +250,12 @@ TEST(PanelPlatformTest, TheCaretOfARealTextFieldOverAtSpi)
     ASSERT_EQ(xdotool({QStringLiteral("type"), QStringLiteral("hello")}), 0);
     ASSERT_FALSE(target.waitForLine(QStringLiteral("text hello")).isEmpty());
 
-    X11Screens screens;
-    X11AccessibilityPermission accessibility;
-    AtSpiCaretSource source;
-    CaretLocator locator(source, screens, accessibility);
+    CaretReading reading;
     const auto caretTopDown = [&]() -> std::optional<QRectF> {
-        const auto caret = locator.caretRect();
+        const auto caret = reading.locator.caretRect();
         if (!caret)
             return std::nullopt;
-        return screens.desktopSpace().toTopDown(*caret);
+        return reading.screens.desktopSpace().toTopDown(*caret);
     };
 
     // After the last character: at its right edge, inside the field, as an insertion point.
@@ -307,7 +273,7 @@ TEST(PanelPlatformTest, TheCaretOfARealTextFieldOverAtSpi)
                           generousMs));
 
     // A selection: its whole extent. Focus changes are followed from here on.
-    source.startTracking();
+    reading.source.startTracking();
     ASSERT_EQ(xdotool({QStringLiteral("key"), QStringLiteral("shift+End")}), 0);
     EXPECT_TRUE(
         waitUntil([&] { return (caret = caretTopDown()) && caret->width() > 20; }, generousMs));
@@ -317,7 +283,7 @@ TEST(PanelPlatformTest, TheCaretOfARealTextFieldOverAtSpi)
     ASSERT_EQ(::kill(pid_t(target.processId()), SIGSTOP), 0);
     QElapsedTimer timer;
     timer.start();
-    const auto frozen = locator.caretRect();
+    const auto frozen = reading.locator.caretRect();
     const qint64 elapsed = timer.elapsed();
     ::kill(pid_t(target.processId()), SIGCONT);
     EXPECT_FALSE(frozen);
@@ -334,14 +300,11 @@ TEST(PanelPlatformTest, AGtkFieldKeepsItsCaretWhileAHotKeyHoldsTheKeyboard)
         GTEST_SKIP() << "GTK 3 for Python (gir1.2-gtk-3.0) is not installed";
     ASSERT_FALSE(AtSpiBus::address().isEmpty());
 
-    X11Screens screens;
-    X11AccessibilityPermission accessibility;
-    AtSpiCaretSource source;
-    source.startTracking(); // the program follows focus from its start
-    CaretLocator locator(source, screens, accessibility);
+    CaretReading reading;
+    reading.source.startTracking(); // the program follows focus from its start
 
     TextTarget target;
-    ASSERT_TRUE(target.start(QStringLiteral(TESSALY_GTK_TEXT_TARGET)));
+    ASSERT_TRUE(startTarget(target, QStringLiteral(TESSALY_GTK_TEXT_TARGET)));
     const QRect field = target.field();
     ASSERT_EQ(xdotool({QStringLiteral("mousemove"), QString::number(field.center().x()),
                        QString::number(field.center().y()), QStringLiteral("click"),
@@ -351,18 +314,19 @@ TEST(PanelPlatformTest, AGtkFieldKeepsItsCaretWhileAHotKeyHoldsTheKeyboard)
     ASSERT_FALSE(target.waitForLine(QStringLiteral("text olá")).isEmpty());
 
     std::optional<QRectF> caret;
-    ASSERT_TRUE(waitUntil([&] { return (caret = locator.caretRect()).has_value(); }, generousMs));
-    const QRectF before = screens.desktopSpace().toTopDown(*caret);
+    ASSERT_TRUE(
+        waitUntil([&] { return (caret = reading.locator.caretRect()).has_value(); }, generousMs));
+    const QRectF before = reading.screens.desktopSpace().toTopDown(*caret);
     EXPECT_TRUE(QRectF(field).contains(before.center()));
 
     // The hot key is pressed and still held: this process holds the keyboard.
     KeyGrab grab(QStringLiteral("F12"));
     ASSERT_TRUE(grab.isGrabbed());
     ASSERT_EQ(xdotool({QStringLiteral("keydown"), QStringLiteral("F12")}), 0);
-    const auto during = locator.caretRect();
+    const auto during = reading.locator.caretRect();
     xdotool({QStringLiteral("keyup"), QStringLiteral("F12")});
     ASSERT_TRUE(during);
-    EXPECT_EQ(screens.desktopSpace().toTopDown(*during), before);
+    EXPECT_EQ(reading.screens.desktopSpace().toTopDown(*during), before);
 
     // Another application comes to the front, one that exposes nothing: the field it left is
     // no caret any more.
@@ -373,7 +337,7 @@ TEST(PanelPlatformTest, AGtkFieldKeepsItsCaretWhileAHotKeyHoldsTheKeyboard)
                        QStringLiteral("^elsewhere$"), QStringLiteral("windowactivate"),
                        QStringLiteral("--sync")}),
               0);
-    EXPECT_TRUE(waitUntil([&] { return !locator.caretRect(); }, generousMs));
+    EXPECT_TRUE(waitUntil([&] { return !reading.locator.caretRect(); }, generousMs));
 }
 
 TEST(PanelPlatformTest, TrustFollowsTheXTestExtension)

@@ -15,81 +15,41 @@
 #include "platform/x11/X11Workspace.h"
 #include "platform/xdg/DesktopEntries.h"
 #include "settings/AppSettings.h"
+#include "support/E2ETest.h"
 #include "support/TestSupport.h"
+#include "support/TextTarget.h"
 #include "support/XServer.h"
 
 #include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 using namespace tessaly;
 using namespace Qt::Literals::StringLiterals;
+using tessaly::test::E2ETest;
+using tessaly::test::TextTarget;
 using tessaly::test::waitUntil;
 using tessaly::test::XServer;
 
 namespace {
 
-// Another application's text window (tessaly_test_target), and what has been pasted into it.
-class TargetWindow
+// Another application's text window, titled `title`; what is pasted into it is its text().
+bool startTarget(TextTarget &target, const XServer &server, const QString &title)
 {
-public:
-    explicit TargetWindow(const XServer &server, const QString &title)
-    {
-        QProcessEnvironment environment = server.environment();
-        m_process.setProcessEnvironment(environment);
-        m_process.start(QStringLiteral(TESSALY_TARGET_WINDOW), {title});
-    }
-    ~TargetWindow()
-    {
-        m_process.kill();
-        m_process.waitForFinished(3000);
-    }
+    return target.start(QStringLiteral(TESSALY_TEXT_TARGET), {title}, server.environment());
+}
 
-    bool waitUntilReady()
-    {
-        return waitUntil([this] { return read(), m_ready; }, 15000);
-    }
-    qint64 processID() const { return m_process.processId(); }
-    QString text()
-    {
-        read();
-        return m_text;
-    }
-
-private:
-    void read()
-    {
-        m_buffer += m_process.readAllStandardOutput();
-        qsizetype end;
-        while ((end = m_buffer.indexOf('\n')) >= 0) {
-            const QByteArray line = m_buffer.left(end);
-            m_buffer.remove(0, end + 1);
-            if (line.startsWith("READY "))
-                m_ready = true;
-            else if (line.startsWith("TEXT "))
-                m_text = QString::fromUtf8(QByteArray::fromBase64(line.mid(5)));
-        }
-    }
-
-    QProcess m_process;
-    QByteArray m_buffer;
-    bool m_ready = false;
-    QString m_text;
-};
-
-class PasteE2ETest : public ::testing::Test
+class PasteE2ETest : public E2ETest
 {
 protected:
+    PasteE2ETest() : E2ETest({u"xclip"_s, u"xdotool"_s}) {}
+
     void SetUp() override
     {
-        for (const char *program : {"Xvfb", "openbox", "xclip", "xdotool"}) {
-            if (!XServer::hasProgram(QString::fromLatin1(program)))
-                GTEST_SKIP() << program << " is not installed";
-        }
-        ASSERT_TRUE(temp.isValid());
-        ASSERT_TRUE(server.start()) << server.errorString().toStdString();
+        E2ETest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
         settings = std::make_unique<AppSettings>(temp.filePath(u"Tessaly.conf"_s));
         store = std::make_unique<HistoryStore>(temp.filePath(u"data/Tessaly"_s));
         store->setLimitProvider([] { return 50; });
@@ -117,6 +77,7 @@ protected:
         service.reset();
         hotKey.reset();
         monitor.reset();
+        E2ETest::TearDown();
     }
 
     // Another application copies the text; answers its entry once the monitor recorded it.
@@ -155,8 +116,6 @@ protected:
         return frontmost;
     }
 
-    QTemporaryDir temp;
-    XServer server;
     std::unique_ptr<AppSettings> settings;
     std::unique_ptr<HistoryStore> store;
     std::unique_ptr<X11Pasteboard> pasteboard;
@@ -175,9 +134,9 @@ protected:
 TEST_F(PasteE2ETest, PastesIntoTheApplicationThatWasInFrontEvenWithShiftHeld)
 {
     ASSERT_TRUE(hotKey->registerCombo(HotKeyCombo::defaultCombo()));
-    TargetWindow target(server, u"Alvo"_s);
-    ASSERT_TRUE(target.waitUntilReady());
-    const auto targetApp = frontmostOf(target.processID());
+    TextTarget target;
+    ASSERT_TRUE(startTarget(target, server, u"Alvo"_s));
+    const auto targetApp = frontmostOf(target.processId());
     ASSERT_TRUE(targetApp) << "the new window is active";
 
     const auto entry = copiedByAnotherApplication(u"texto de volta ✓"_s);
@@ -185,9 +144,9 @@ TEST_F(PasteE2ETest, PastesIntoTheApplicationThatWasInFrontEvenWithShiftHeld)
     ASSERT_TRUE(copiedByAnotherApplication(u"outra cópia"_s));
 
     // Another window comes to the front meanwhile.
-    TargetWindow other(server, u"Outro"_s);
-    ASSERT_TRUE(other.waitUntilReady());
-    ASSERT_TRUE(frontmostOf(other.processID()));
+    TextTarget other;
+    ASSERT_TRUE(startTarget(other, server, u"Outro"_s));
+    ASSERT_TRUE(frontmostOf(other.processId()));
 
     const qsizetype entriesBefore = store->items().size();
     ASSERT_TRUE(service->write(*entry, false));
@@ -214,9 +173,9 @@ TEST_F(PasteE2ETest, PastesIntoTheApplicationThatWasInFrontEvenWithShiftHeld)
 
 TEST_F(PasteE2ETest, PlainTextPasteDropsTheOtherRepresentations)
 {
-    TargetWindow target(server, u"Alvo"_s);
-    ASSERT_TRUE(target.waitUntilReady());
-    const auto targetApp = frontmostOf(target.processID());
+    TextTarget target;
+    ASSERT_TRUE(startTarget(target, server, u"Alvo"_s));
+    const auto targetApp = frontmostOf(target.processId());
     ASSERT_TRUE(targetApp);
     const auto entry = copiedByAnotherApplication(u"só o texto"_s);
     ASSERT_TRUE(entry);

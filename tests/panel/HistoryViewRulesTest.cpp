@@ -11,9 +11,13 @@ using namespace tessaly::HistoryViewRules;
 
 TEST(HistoryViewRules, FilterChipsInOrder)
 {
+    QStringList values;
     QStringList labels;
-    for (const FilterChoice &choice : filterChoices())
+    for (const FilterChoice &choice : filterChoices()) {
+        values.append(choice.value);
         labels.append(choice.label);
+    }
+    EXPECT_EQ(values, (QStringList{"all", "text", "link", "image", "file", "pinned"}));
     EXPECT_EQ(labels, (QStringList{"Tudo", "Texto", "Links", "Imagens", "Arquivos", "Fixados"}));
     EXPECT_EQ(filterLabel(QStringLiteral("image")), QStringLiteral("Imagens"));
     EXPECT_EQ(filterLabel(QStringLiteral("nope")), QString());

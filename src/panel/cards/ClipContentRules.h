@@ -28,11 +28,6 @@ inline constexpr qreal imageMinSide = 24;
 // entry has no text.
 QString trimmedText(const std::optional<QString> &text);
 
-// At most the first `count` user-perceived characters (extended grapheme clusters) of `text`.
-QString leadingCharacters(const QString &text, qsizetype count);
-// The number of user-perceived characters of `text`.
-qsizetype characterCount(const QString &text);
-
 // The text block of a text entry: trimmed, the first 700 characters, tabs as four spaces.
 QString textPreview(const std::optional<QString> &text);
 

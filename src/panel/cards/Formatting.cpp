@@ -1,6 +1,7 @@
 #include "panel/cards/Formatting.h"
 
-#include <unicode/brkiter.h>
+#include "history/Graphemes.h"
+
 #include <unicode/locid.h>
 #include <unicode/numberformatter.h>
 #include <unicode/reldatefmt.h>
@@ -37,19 +38,6 @@ const icu::number::LocalizedNumberFormatter &numberFormatter()
     static const icu::number::LocalizedNumberFormatter formatter =
         icu::number::NumberFormatter::withLocale(locale());
     return formatter;
-}
-
-// The character break iterator is made once; every count works on its own clone, since an
-// iterator holds the text it walks.
-std::unique_ptr<icu::BreakIterator> characterIterator()
-{
-    static const std::unique_ptr<icu::BreakIterator> prototype = [] {
-        UErrorCode status = U_ZERO_ERROR;
-        std::unique_ptr<icu::BreakIterator> created(
-            icu::BreakIterator::createCharacterInstance(locale(), status));
-        return U_FAILURE(status) ? nullptr : std::move(created);
-    }();
-    return prototype ? std::unique_ptr<icu::BreakIterator>(prototype->clone()) : nullptr;
 }
 
 QString fromUnicode(const icu::UnicodeString &text)
@@ -121,24 +109,6 @@ QString relativeText(const QDateTime &date, const QDateTime &reference)
     return U_FAILURE(status) ? QString() : fromUnicode(text);
 }
 
-qsizetype characterCount(const QString &text)
-{
-    if (text.isEmpty())
-        return 0;
-    const std::unique_ptr<icu::BreakIterator> iterator = characterIterator();
-    if (!iterator)
-        return text.size();
-    // Read-only alias: no copy of the text.
-    const icu::UnicodeString alias(false, reinterpret_cast<const UChar *>(text.utf16()),
-                                   int32_t(text.size()));
-    iterator->setText(alias);
-    qsizetype count = 0;
-    for (int32_t boundary = iterator->next(); boundary != icu::BreakIterator::DONE;
-         boundary = iterator->next())
-        ++count;
-    return count;
-}
-
 QString groupedNumber(qint64 number)
 {
     UErrorCode status = U_ZERO_ERROR;
@@ -154,7 +124,7 @@ std::optional<QString> detail(const ClipItem &item)
         // walk its grapheme clusters.
         if (!item.text || item.text->size() <= detailThreshold)
             return std::nullopt;
-        const qsizetype count = characterCount(*item.text);
+        const qsizetype count = Graphemes::count(*item.text);
         if (count <= detailThreshold)
             return std::nullopt;
         return groupedNumber(count) + QStringLiteral(" caracteres");

@@ -17,9 +17,6 @@ QString localeName();
 // "há 1 sem.", "em 5 min.". Measured in whole units (a minute and a half is "há 1 min.").
 QString relativeText(const QDateTime &date, const QDateTime &reference);
 
-// The number of user-perceived characters (extended grapheme clusters) of the text.
-qsizetype characterCount(const QString &text);
-
 // The number with the locale's digit grouping: 1234 → "1.234".
 QString groupedNumber(qint64 number);
 

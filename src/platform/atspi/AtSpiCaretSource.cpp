@@ -1,7 +1,6 @@
 #include "platform/atspi/AtSpiCaretSource.h"
 
 #include "platform/atspi/AtSpiBus.h"
-#include "platform/x11/X11ActiveWindow.h"
 
 #include <QCoreApplication>
 #include <QDBusArgument>
@@ -78,13 +77,14 @@ std::optional<QRectF> rectFromReply(const QDBusMessage &reply)
 
 } // namespace
 
-AtSpiCaretSource::AtSpiCaretSource(QObject *parent)
-    : AtSpiCaretSource(
-          [activeWindow = std::make_shared<X11ActiveWindow>()] {
-              return activeWindow->processId();
-          },
-          parent)
-{}
+AtSpiCaretSource::FrontProcess AtSpiCaretSource::frontProcessOf(Workspace &workspace)
+{
+    return [&workspace]() -> std::optional<qint64> {
+        if (const auto front = workspace.frontmostApplication(); front && front->processID != 0)
+            return front->processID;
+        return std::nullopt; // no window in front, or one that does not name its process
+    };
+}
 
 AtSpiCaretSource::AtSpiCaretSource(FrontProcess frontProcess, QObject *parent)
     : QObject(parent), m_frontProcess(std::move(frontProcess)), m_connection(connectionName)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "panel/CaretLocator.h"
+#include "platform/Workspace.h"
 
 #include <QDBusConnection>
 #include <QDeadlineTimer>
@@ -31,10 +32,11 @@ class AtSpiCaretSource : public QObject, public CaretSource
 public:
     // The process owning the window in front, if known.
     using FrontProcess = std::function<std::optional<qint64>()>;
+    // The process of the workspace's frontmost application. The workspace must outlive the
+    // source that asks it.
+    static FrontProcess frontProcessOf(Workspace &workspace);
 
-    // Asks the X display for the active window's process.
-    explicit AtSpiCaretSource(QObject *parent = nullptr);
-    AtSpiCaretSource(FrontProcess frontProcess, QObject *parent = nullptr);
+    explicit AtSpiCaretSource(FrontProcess frontProcess, QObject *parent = nullptr);
     ~AtSpiCaretSource() override;
 
     // Starts following focus changes on the accessibility bus (the bus asks applications to

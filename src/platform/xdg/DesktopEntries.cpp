@@ -1,9 +1,10 @@
 #include "platform/xdg/DesktopEntries.h"
 
+#include "platform/xdg/DesktopEntryFile.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
-#include <QFile>
 #include <QStandardPaths>
 
 namespace tessaly {
@@ -11,37 +12,6 @@ namespace tessaly {
 namespace {
 
 constexpr qint64 refreshIntervalMs = 5000;
-
-QString unescape(const QString &value)
-{
-    QString out;
-    out.reserve(value.size());
-    for (qsizetype i = 0; i < value.size(); ++i) {
-        const QChar c = value[i];
-        if (c != u'\\' || i + 1 == value.size()) {
-            out.append(c);
-            continue;
-        }
-        const QChar next = value[++i];
-        switch (next.unicode()) {
-        case 's':
-            out.append(u' ');
-            break;
-        case 'n':
-            out.append(u'\n');
-            break;
-        case 't':
-            out.append(u'\t');
-            break;
-        case 'r':
-            out.append(u'\r');
-            break;
-        default:
-            out.append(next);
-        }
-    }
-    return out;
-}
 
 bool isTrue(const QString &value)
 {
@@ -68,35 +38,21 @@ QStringList DesktopEntries::defaultApplicationDirectories()
 
 std::optional<DesktopEntry> DesktopEntries::parse(const QString &filePath, const QString &id)
 {
-    QFile file(filePath);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+    const auto pairs = DesktopEntryFile::mainGroup(filePath);
+    if (!pairs)
         return std::nullopt;
 
     DesktopEntry entry;
     entry.id = id;
     entry.filePath = filePath;
-    bool inMainGroup = false;
     QString type;
     QString nameDefault;
     QString namePt;
     QString namePtBr;
     bool hidden = false;
 
-    while (!file.atEnd()) {
-        const QString line = QString::fromUtf8(file.readLine()).trimmed();
-        if (line.isEmpty() || line.startsWith(u'#'))
-            continue;
-        if (line.startsWith(u'[')) {
-            inMainGroup = line == u"[Desktop Entry]";
-            continue;
-        }
-        if (!inMainGroup)
-            continue;
-        const qsizetype equals = line.indexOf(u'=');
-        if (equals <= 0)
-            continue;
-        const QString key = line.left(equals).trimmed();
-        const QString value = unescape(line.mid(equals + 1).trimmed());
+    for (const auto &[key, written] : *pairs) {
+        const QString value = DesktopEntryFile::unescaped(written);
         if (key == u"Type")
             type = value;
         else if (key == u"Name")

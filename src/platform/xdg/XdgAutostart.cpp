@@ -1,5 +1,7 @@
 #include "platform/xdg/XdgAutostart.h"
 
+#include "platform/xdg/DesktopEntryFile.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -14,28 +16,13 @@ namespace {
 
 bool isSwitchedOff(const QString &entryPath)
 {
-    QFile file(entryPath);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+    const auto pairs = DesktopEntryFile::mainGroup(entryPath);
+    if (!pairs)
         return false;
-    bool inMainGroup = false;
-    while (!file.atEnd()) {
-        const QString line = QString::fromUtf8(file.readLine()).trimmed();
-        if (line.startsWith(u'[')) {
-            inMainGroup = line == u"[Desktop Entry]";
-            continue;
-        }
-        if (!inMainGroup)
-            continue;
-        const qsizetype equals = line.indexOf(u'=');
-        if (equals <= 0)
-            continue;
-        const QString key = line.left(equals).trimmed();
-        const QString value = line.mid(equals + 1).trimmed();
-        if ((key == u"Hidden" && value == u"true") ||
-            (key == u"X-GNOME-Autostart-enabled" && value == u"false"))
-            return true;
-    }
-    return false;
+    return std::any_of(pairs->cbegin(), pairs->cend(), [](const DesktopEntryFile::KeyValue &pair) {
+        return (pair.key == u"Hidden" && pair.value == u"true") ||
+               (pair.key == u"X-GNOME-Autostart-enabled" && pair.value == u"false");
+    });
 }
 
 } // namespace
@@ -85,27 +72,7 @@ QString XdgAutostart::execArgument(const QString &argument)
         quoted = inQuotes;
     }
     // The Exec value is a string value of the entry: its own escapes come on top.
-    QString value;
-    value.reserve(quoted.size());
-    for (QChar c : std::as_const(quoted)) {
-        switch (c.unicode()) {
-        case '\\':
-            value.append(QStringLiteral("\\\\"));
-            break;
-        case '\n':
-            value.append(QStringLiteral("\\n"));
-            break;
-        case '\t':
-            value.append(QStringLiteral("\\t"));
-            break;
-        case '\r':
-            value.append(QStringLiteral("\\r"));
-            break;
-        default:
-            value.append(c);
-        }
-    }
-    return value;
+    return DesktopEntryFile::escaped(quoted);
 }
 
 QString XdgAutostart::entryText() const

@@ -1,7 +1,10 @@
-// A window of another process for end-to-end tests: one text field that takes the keyboard
+// A window of another application for end-to-end tests: one text field that takes the keyboard
 // focus and reports on standard output what it receives.
+//   tessaly_text_target [TITLE]   the window's title ("Tessaly test target" when not given)
 //   field X Y W H   the field's rectangle on the screen (display pixels), once it is shown
-//   text T          the field's whole text after every change (line breaks as \n)
+//   text T          the field's whole text after every change (backslashes as \\, line
+//                   breaks as \n)
+// Its GTK 3 twin, gtk_text_target.py, reports the same lines.
 #include <QApplication>
 #include <QLineEdit>
 #include <QTimer>
@@ -26,7 +29,7 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     QWidget window;
-    window.setWindowTitle(QStringLiteral("Tessaly test target"));
+    window.setWindowTitle(app.arguments().value(1, QStringLiteral("Tessaly test target")));
     auto *layout = new QVBoxLayout(&window);
     auto *field = new QLineEdit;
     layout->addWidget(field);

@@ -2,7 +2,8 @@
 # A GTK 3 window of another process for end-to-end tests: one text entry that takes the
 # keyboard focus and reports on standard output what it receives, like TextTarget.cpp:
 #   field X Y W H   the entry's rectangle on the screen (display pixels), once it is shown
-#   text T          the entry's whole text after every change
+#   text T          the entry's whole text after every change (backslashes as \\, line
+#                   breaks as \n)
 import gi
 
 gi.require_version("Gtk", "3.0")
@@ -19,7 +20,10 @@ window.move(200, 300)
 entry = Gtk.Entry()
 window.add(entry)
 window.connect("destroy", Gtk.main_quit)
-entry.connect("changed", lambda e: report("text " + e.get_text().replace("\\", "\\\\")))
+entry.connect(
+    "changed",
+    lambda e: report("text " + e.get_text().replace("\\", "\\\\").replace("\n", "\\n")),
+)
 window.show_all()
 entry.grab_focus()
 

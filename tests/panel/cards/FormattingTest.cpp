@@ -43,17 +43,6 @@ TEST(FormattingTest, TextDetailCountsUserPerceivedCharactersWithGrouping)
               QStringLiteral("<none>"));
 }
 
-TEST(FormattingTest, CharacterCountKeepsClustersTogether)
-{
-    EXPECT_EQ(Formatting::characterCount(QString()), 0);
-    EXPECT_EQ(Formatting::characterCount(QStringLiteral("e\u0301")), 1);
-    // A family (a ZWJ sequence) followed by a flag: two characters.
-    EXPECT_EQ(Formatting::characterCount(
-                  QStringLiteral("\U0001F468\u200D\U0001F469\u200D\U0001F467\U0001F1E7\U0001F1F7")),
-              2);
-    EXPECT_EQ(Formatting::characterCount(QStringLiteral("a\r\nb")), 3);
-}
-
 TEST(FormattingTest, DetailsOfOtherKinds)
 {
     ClipItem image;
