@@ -42,6 +42,18 @@ protected:
         start(u"xclip"_s, {u"-selection"_s, u"clipboard"_s, u"-quiet"_s, u"-i"_s}, text);
     }
 
+    // The launch line comes before the clipboard is watched: a copy made at that moment counts
+    // as already on the clipboard at launch. Copies again until the running program records it.
+    bool copyUntilRecorded(const QByteArray &text)
+    {
+        return waitUntil(
+            [&] {
+                xclip(text);
+                return waitUntil([&] { return historyHolds(QString::fromUtf8(text)); }, 3000);
+            },
+            15000);
+    }
+
     QString historyDirectory() const { return temp.filePath(u"data/Tessaly"_s); }
 
     QList<ClipItem> history() const
@@ -78,8 +90,7 @@ TEST_F(AppE2ETest, RecordsCopiesAndEndsCleanlyOnASignal)
     ASSERT_TRUE(log);
     EXPECT_EQ(QString::fromUtf8(*log), u"Tessaly iniciado — pasteboard accessBehavior=n/a\n"_s);
 
-    xclip("copied while running");
-    ASSERT_TRUE(waitUntil([&] { return historyHolds(u"copied while running"_s); }, 10000));
+    ASSERT_TRUE(copyUntilRecorded("copied while running"));
     EXPECT_FALSE(historyHolds(u"before launch"_s));
     EXPECT_EQ(tessaly::test::modeOf(historyDirectory()), 0700u);
 
@@ -125,8 +136,7 @@ TEST_F(AppE2ETest, RunsOnWhenTheHotKeyIsTaken)
 
     QProcess *tessaly = startTessaly();
     ASSERT_TRUE(waitForLaunchLine(tessaly));
-    xclip("recorded anyway");
-    ASSERT_TRUE(waitUntil([&] { return historyHolds(u"recorded anyway"_s); }, 15000));
+    ASSERT_TRUE(copyUntilRecorded("recorded anyway"));
     EXPECT_EQ(tessaly->state(), QProcess::Running);
 }
 

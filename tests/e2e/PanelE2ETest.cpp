@@ -48,15 +48,20 @@ protected:
         return server.run(program, arguments, 10000, output);
     }
 
+    // Copies the text with xclip until the program has recorded it (a copy made while the
+    // program is still starting counts as already on the clipboard at launch).
     void copy(const QString &text)
     {
-        start(u"xclip"_s, {u"-selection"_s, u"clipboard"_s, u"-i"_s}, text.toUtf8());
+        const auto recorded = [&] {
+            QFile index(temp.filePath(u"data/Tessaly/history.json"_s));
+            return index.open(QIODevice::ReadOnly) && index.readAll().contains(text.toUtf8());
+        };
         ASSERT_TRUE(waitUntil(
             [&] {
-                QFile index(temp.filePath(u"data/Tessaly/history.json"_s));
-                return index.open(QIODevice::ReadOnly) && index.readAll().contains(text.toUtf8());
+                start(u"xclip"_s, {u"-selection"_s, u"clipboard"_s, u"-i"_s}, text.toUtf8());
+                return waitUntil(recorded, 3000);
             },
-            10000))
+            15000))
             << text.toStdString();
     }
 
