@@ -310,8 +310,10 @@ TEST(PanelPlatformTest, AGtkFieldKeepsItsCaretWhileAHotKeyHoldsTheKeyboard)
                        QString::number(field.center().y()), QStringLiteral("click"),
                        QStringLiteral("1")}),
               0);
-    ASSERT_EQ(xdotool({QStringLiteral("type"), QStringLiteral("olá")}), 0);
-    ASSERT_FALSE(target.waitForLine(QStringLiteral("text olá")).isEmpty());
+    // Letters of the keymap only: xdotool types others by remapping a key for a moment, which
+    // a busy client may read too late.
+    ASSERT_EQ(xdotool({QStringLiteral("type"), QStringLiteral("ola")}), 0);
+    ASSERT_FALSE(target.waitForLine(QStringLiteral("text ola")).isEmpty());
 
     std::optional<QRectF> caret;
     ASSERT_TRUE(
