@@ -15,6 +15,9 @@ namespace tessaly {
 
 namespace {
 
+// How often a loss of the keyboard is looked at again while a pointer button is held.
+constexpr int deactivationPollMs = 30;
+
 QRegion roundedRegion(int width, int height, int radius)
 {
     QPainterPath path;
@@ -55,6 +58,10 @@ HistoryPanel::HistoryPanel(PanelModel &model, const PanelViewBackends &backends,
     m_view->setInitialProperties({{QStringLiteral("panelModel"), QVariant::fromValue(&model)}});
     m_view->setResizeMode(QQuickView::SizeRootObjectToView);
     m_view->setSource(QUrl(QStringLiteral("qrc:/qt/qml/Tessaly/Panel/HistoryView.qml")));
+
+    m_deactivationCheck = new QTimer(this);
+    m_deactivationCheck->setInterval(deactivationPollMs);
+    connect(m_deactivationCheck, &QTimer::timeout, this, &HistoryPanel::checkDeactivation);
 
     m_view->installEventFilter(this);
     connect(m_view.get(), &QWindow::activeChanged, this, &HistoryPanel::onActiveChanged);
@@ -111,6 +118,7 @@ void HistoryPanel::show()
 
 void HistoryPanel::hide()
 {
+    m_deactivationCheck->stop();
     m_view->hide();
 }
 
@@ -139,13 +147,21 @@ void HistoryPanel::onActiveChanged()
     // closing may arrive after the panel was shown again.
     if (!m_activeSinceShow)
         return;
-    // Checked once the focus has settled: a popup menu of the panel's own (a card's context
-    // menu) takes the focus without the user leaving the panel.
-    QTimer::singleShot(0, this, [this] {
-        if (m_view->isVisible() && !m_view->isActive() && !QGuiApplication::focusWindow() &&
-            onDeactivated)
-            onDeactivated();
-    });
+    // Checked once the focus has settled and the pointer buttons are up: a popup menu of the
+    // panel's own (a card's context menu) takes the focus without the user leaving the panel,
+    // and so does the window manager while the user drags the panel by its header; a click in
+    // another window is over once its button is released.
+    m_deactivationCheck->start();
+}
+
+void HistoryPanel::checkDeactivation()
+{
+    if (m_system.isPointerButtonDown())
+        return; // asked again at the next tick
+    m_deactivationCheck->stop();
+    if (m_view->isVisible() && !m_view->isActive() && !QGuiApplication::focusWindow() &&
+        onDeactivated)
+        onDeactivated();
 }
 
 } // namespace tessaly

@@ -10,6 +10,7 @@
 #include <memory>
 
 class QQuickView;
+class QTimer;
 
 namespace tessaly {
 
@@ -29,6 +30,9 @@ public:
     virtual void preparePanelWindow(quintptr windowId) = 0;
     // Gives the shown window the keyboard, as a pager would ask the window manager for it.
     virtual void activate(quintptr windowId) = 0;
+    // Whether a pointer button is held down anywhere on the screen (a click or a drag under
+    // way: the window manager holds the keyboard while it moves a window).
+    virtual bool isPointerButtonDown() const = 0;
 };
 
 // The history panel's window: a frameless 400 × 560 panel with 14-point rounded corners that
@@ -66,6 +70,7 @@ protected:
 
 private:
     void onActiveChanged();
+    void checkDeactivation();
 
     KeyTranslator &m_keys;
     PanelWindowSystem &m_system;
@@ -74,6 +79,8 @@ private:
     bool m_prepared = false;
     // Whether the panel has had the keyboard since it was last shown.
     bool m_activeSinceShow = false;
+    // Re-checks a loss of the keyboard once the pointer buttons are up.
+    QTimer *m_deactivationCheck = nullptr;
 };
 
 } // namespace tessaly

@@ -3,6 +3,7 @@
 // in front receives the chosen text. Escape and a click elsewhere close the panel.
 
 #include "X11TestClient.h"
+#include "panel/PanelPosition.h"
 #include "settings/AppSettings.h"
 #include "support/E2ETest.h"
 #include "support/TestSupport.h"
@@ -236,4 +237,49 @@ TEST_F(PanelE2ETest, TheStoredHotKeyOpensThePanelAndIsReleasedAtTheEnd)
     ::kill(pid_t(tessaly->processId()), SIGTERM);
     ASSERT_TRUE(tessaly->waitForFinished(10000));
     EXPECT_TRUE(other.grabKey(*v, *stored));
+}
+
+TEST_F(PanelE2ETest, ADraggedPanelIsRememberedAndReopensThereWhenAsked)
+{
+    // Opening where it was left needs the "remembered" position.
+    tessaly::AppSettings(temp.filePath(u"config/Tessaly/Tessaly.conf"_s))
+        .setPanelPosition(tessaly::PanelPosition::Remembered);
+    ASSERT_TRUE(startTessaly());
+    copy(u"algo"_s);
+
+    ASSERT_EQ(run(u"xdotool"_s, {u"mousemove"_s, u"200"_s, u"120"_s}), 0);
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            run(u"xdotool"_s, {u"key"_s, u"ctrl+shift+v"_s});
+            return waitUntil([&] { return panelShown(); }, 1500);
+        },
+        20000));
+    const QRect opened = *panelGeometry();
+
+    // Drag the header (between the title and its buttons) by (150, 100).
+    const QPoint grab = opened.topLeft() + QPoint(215, 24);
+    run(u"xdotool"_s, {u"mousemove"_s, QString::number(grab.x()), QString::number(grab.y())});
+    run(u"xdotool"_s, {u"mousedown"_s, u"1"_s});
+    for (int step = 1; step <= 10; ++step) {
+        const QPoint to = grab + QPoint(15 * step, 10 * step);
+        run(u"xdotool"_s, {u"mousemove"_s, QString::number(to.x()), QString::number(to.y())});
+    }
+    run(u"xdotool"_s, {u"mouseup"_s, u"1"_s});
+    std::optional<QRect> dropped;
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            dropped = panelGeometry();
+            return dropped && (dropped->topLeft() - opened.topLeft()).manhattanLength() > 150;
+        },
+        5000));
+
+    // Closing keeps it; the next opening, with the pointer elsewhere, comes back there.
+    ASSERT_EQ(run(u"xdotool"_s, {u"key"_s, u"Escape"_s}), 0);
+    ASSERT_TRUE(waitUntil([&] { return !panelShown(); }, 5000));
+    ASSERT_EQ(run(u"xdotool"_s, {u"mousemove"_s, u"1000"_s, u"700"_s}), 0);
+    ASSERT_EQ(run(u"xdotool"_s, {u"key"_s, u"ctrl+shift+v"_s}), 0);
+    ASSERT_TRUE(waitUntil([&] { return panelShown(); }, 10000));
+    const auto reopened = panelGeometry();
+    ASSERT_TRUE(reopened);
+    EXPECT_EQ(reopened->topLeft(), dropped->topLeft());
 }

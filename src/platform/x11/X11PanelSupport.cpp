@@ -79,6 +79,19 @@ void X11PanelWindowSystem::preparePanelWindow(quintptr windowId)
     xcb_flush(c);
 }
 
+bool X11PanelWindowSystem::isPointerButtonDown() const
+{
+    if (!m_connection->isValid())
+        return false;
+    xcb_connection_t *c = m_connection->get();
+    Reply<xcb_query_pointer_reply_t> pointer(
+        xcb_query_pointer_reply(c, xcb_query_pointer(c, m_connection->root()), nullptr));
+    constexpr uint16_t buttons = XCB_KEY_BUT_MASK_BUTTON_1 | XCB_KEY_BUT_MASK_BUTTON_2 |
+                                 XCB_KEY_BUT_MASK_BUTTON_3 | XCB_KEY_BUT_MASK_BUTTON_4 |
+                                 XCB_KEY_BUT_MASK_BUTTON_5;
+    return pointer && (pointer->mask & buttons);
+}
+
 void X11PanelWindowSystem::activate(quintptr windowId)
 {
     if (!m_connection->isValid())

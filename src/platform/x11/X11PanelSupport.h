@@ -41,6 +41,7 @@ public:
     bool hasCompositor() const override;
     void preparePanelWindow(quintptr windowId) override;
     void activate(quintptr windowId) override;
+    bool isPointerButtonDown() const override;
 
 private:
     std::unique_ptr<Connection> m_connection;
