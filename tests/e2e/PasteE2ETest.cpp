@@ -171,6 +171,29 @@ TEST_F(PasteE2ETest, PastesIntoTheApplicationThatWasInFrontEvenWithShiftHeld)
     EXPECT_EQ(store->items().first().text, u"outra cópia"_s);
 }
 
+TEST_F(PasteE2ETest, CtrlIsFoundWhereverTheKeyboardPutsIt)
+{
+    if (!XServer::hasProgram(u"setxkbmap"_s) || !XServer::hasProgram(u"xset"_s))
+        GTEST_SKIP() << "setxkbmap or xset is not installed";
+    // Ctrl and Caps Lock swapped: the key at Ctrl's usual place types Caps Lock.
+    ASSERT_EQ(server.run(u"setxkbmap"_s, {u"-layout"_s, u"us"_s, u"-option"_s, u"ctrl:swapcaps"_s}),
+              0);
+    TextTarget target;
+    ASSERT_TRUE(startTarget(target, server, u"Alvo"_s));
+    const auto targetApp = frontmostOf(target.processId());
+    ASSERT_TRUE(targetApp);
+    const auto entry = copiedByAnotherApplication(u"com ctrl trocado"_s);
+    ASSERT_TRUE(entry);
+
+    ASSERT_TRUE(service->write(*entry, false));
+    service->sendPasteKeystroke(targetApp);
+    EXPECT_TRUE(waitUntil([&] { return target.text() == u"com ctrl trocado"_s; }, 10000))
+        << target.text().toStdString();
+    QByteArray state;
+    server.run(u"xset"_s, {u"q"_s}, 5000, &state);
+    EXPECT_TRUE(state.contains("Caps Lock:   off")) << state.constData();
+}
+
 TEST_F(PasteE2ETest, PlainTextPasteDropsTheOtherRepresentations)
 {
     TextTarget target;

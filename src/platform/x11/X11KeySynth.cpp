@@ -57,23 +57,54 @@ bool X11KeySynth::sendKeystroke(quint16 keyCode, quint64 modifiers)
         return false;
     xcb_connection_t *c = m_connection->get();
     const auto keymap = X11Keymap::read(c);
+    // This connection asks for keyboard changes only to read keymaps; nobody waits for them.
+    while (Reply<xcb_generic_event_t> event{xcb_poll_for_event(c)})
+        ;
     if (!keymap)
         return false;
     const auto key = keymap->x11KeyCode(keyCode);
     if (!key)
         return false;
 
-    QList<xcb_keycode_t> wanted;
-    const std::pair<quint64, quint16> modifierKeys[] = {
-        {HotKeyCombo::commandFlag, commandKey},
-        {HotKeyCombo::shiftFlag, shiftKey},
-        {HotKeyCombo::optionFlag, optionKey},
-        {HotKeyCombo::controlFlag, controlKey},
+    Reply<xcb_get_modifier_mapping_reply_t> mapping(
+        xcb_get_modifier_mapping_reply(c, xcb_get_modifier_mapping(c), nullptr));
+    Reply<xcb_query_keymap_reply_t> pressed(
+        xcb_query_keymap_reply(c, xcb_query_keymap(c), nullptr));
+    const xcb_keycode_t *codes =
+        mapping ? xcb_get_modifier_mapping_keycodes(mapping.get()) : nullptr;
+    const int perModifier = mapping ? mapping->keycodes_per_modifier : 0;
+    // The first key that sets a real modifier: where the keyboard has Ctrl, whatever its
+    // physical position (Ctrl and Caps Lock swapped, say).
+    const auto keyOfModifier = [&](uint16_t mask) -> std::optional<xcb_keycode_t> {
+        for (int modifier = 0; codes && modifier < 8; ++modifier) {
+            if (!(mask & (1u << modifier)))
+                continue;
+            for (int i = 0; i < perModifier; ++i) {
+                if (const xcb_keycode_t held = codes[modifier * perModifier + i])
+                    return held;
+            }
+        }
+        return std::nullopt;
     };
-    for (const auto &[flag, position] : modifierKeys) {
-        if (!(modifiers & flag))
+
+    QList<xcb_keycode_t> wanted;
+    const struct
+    {
+        quint64 flag;
+        uint16_t mask;
+        quint16 position;
+    } modifierKeys[] = {
+        {HotKeyCombo::commandFlag, XCB_MOD_MASK_CONTROL, commandKey},
+        {HotKeyCombo::shiftFlag, XCB_MOD_MASK_SHIFT, shiftKey},
+        {HotKeyCombo::optionFlag, keymap->altMask(), optionKey},
+        {HotKeyCombo::controlFlag, keymap->superMask(), controlKey},
+    };
+    for (const auto &modifier : modifierKeys) {
+        if (!(modifiers & modifier.flag))
             continue;
-        const auto modifierKey = keymap->x11KeyCode(position);
+        auto modifierKey = modifier.mask ? keyOfModifier(modifier.mask) : std::nullopt;
+        if (!modifierKey)
+            modifierKey = keymap->x11KeyCode(modifier.position);
         if (!modifierKey)
             return false;
         wanted.append(*modifierKey);
@@ -81,13 +112,7 @@ bool X11KeySynth::sendKeystroke(quint16 keyCode, quint64 modifiers)
 
     // Modifier keys the user still holds (Shift after Shift+Return, say) would join the
     // keystroke: release them first. Lock keys (CapsLock, NumLock) are states, not held keys.
-    Reply<xcb_get_modifier_mapping_reply_t> mapping(
-        xcb_get_modifier_mapping_reply(c, xcb_get_modifier_mapping(c), nullptr));
-    Reply<xcb_query_keymap_reply_t> pressed(
-        xcb_query_keymap_reply(c, xcb_query_keymap(c), nullptr));
-    if (mapping && pressed) {
-        const xcb_keycode_t *codes = xcb_get_modifier_mapping_keycodes(mapping.get());
-        const int perModifier = mapping->keycodes_per_modifier;
+    if (codes && pressed) {
         for (int modifier = 0; modifier < 8; ++modifier) {
             if (modifier == XCB_MAP_INDEX_LOCK || (1u << modifier) == keymap->numLockMask())
                 continue;

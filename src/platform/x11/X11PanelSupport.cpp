@@ -20,8 +20,12 @@ void X11KeyTranslator::refresh()
 {
     if (!m_connection->isValid())
         return;
-    if (auto keymap = X11Keymap::read(m_connection->get()))
+    xcb_connection_t *c = m_connection->get();
+    if (auto keymap = X11Keymap::read(c))
         m_keymap = std::move(keymap);
+    // This connection asks for keyboard changes only to read keymaps; nobody waits for them.
+    while (Reply<xcb_generic_event_t> event{xcb_poll_for_event(c)})
+        ;
 }
 
 std::optional<PanelKey> X11KeyTranslator::translate(quint32 nativeScanCode,
