@@ -65,6 +65,11 @@ HistoryPanel::HistoryPanel(PanelModel &model, const PanelViewBackends &backends,
 
     m_view->installEventFilter(this);
     connect(m_view.get(), &QWindow::activeChanged, this, &HistoryPanel::onActiveChanged);
+    // The keyboard may go from one of the panel's own popups to another application.
+    connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow *focus) {
+        if (!focus)
+            onActiveChanged();
+    });
     const auto moved = [this] {
         if (onMoved && m_view->isVisible())
             onMoved();
@@ -103,13 +108,14 @@ void HistoryPanel::setFrame(const QRectF &frame)
 
 void HistoryPanel::show()
 {
-    if (!m_prepared) {
-        m_view->create();
+    // Window managers drop a window's states when it is hidden: they are set before every
+    // showing (on a panel that is already up they stay as they are).
+    m_view->create();
+    if (!m_view->isVisible())
         m_system.preparePanelWindow(m_view->winId());
-        m_prepared = true;
-    }
     m_keys.refresh();
-    m_activeSinceShow = false;
+    // Showing a panel that is already up keeps whether it has the keyboard.
+    m_activeSinceShow = m_view->isVisible() && m_view->isActive();
     m_view->show();
     m_view->raise();
     m_view->requestActivate();

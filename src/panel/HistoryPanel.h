@@ -76,7 +76,6 @@ private:
     PanelWindowSystem &m_system;
     std::function<DesktopSpace()> m_desktopSpace;
     std::unique_ptr<QQuickView> m_view;
-    bool m_prepared = false;
     // Whether the panel has had the keyboard since it was last shown.
     bool m_activeSinceShow = false;
     // Re-checks a loss of the keyboard once the pointer buttons are up.

@@ -71,6 +71,7 @@ void PanelController::show()
     if (m_targetApp && m_targetApp->processID == QCoreApplication::applicationPid())
         m_targetApp.reset();
 
+    ++m_pasteGeneration;
     m_model.prepareForOpen();
     m_placer.place(m_window);
     m_window.show();
@@ -87,6 +88,7 @@ void PanelController::hide()
 void PanelController::paste(const ClipItem &item, bool plainText,
                             const std::optional<RunningApplication> &target)
 {
+    const quint64 paste = ++m_pasteGeneration;
     if (!m_pasteService.write(item, plainText)) {
         if (beep)
             beep();
@@ -105,23 +107,35 @@ void PanelController::paste(const ClipItem &item, bool plainText,
         m_workspace.activate(*target)) {
         // Sent once the application has the keyboard, and at the latest after the activation
         // delay; never sooner than the usual delay.
-        QTimer::singleShot(keystrokeDelayMs, this,
-                           [this, target] { sendKeystrokeWhenReady(target, keystrokeDelayMs); });
+        QTimer::singleShot(keystrokeDelayMs, this, [this, target, paste] {
+            sendKeystrokeWhenReady(target, keystrokeDelayMs, paste);
+        });
         return;
     }
-    QTimer::singleShot(keystrokeDelayMs, this,
-                       [this, target] { m_pasteService.sendPasteKeystroke(target); });
+    QTimer::singleShot(keystrokeDelayMs, this, [this, target, paste] {
+        if (keystrokeStillWanted(paste))
+            m_pasteService.sendPasteKeystroke(target);
+    });
 }
 
-void PanelController::sendKeystrokeWhenReady(std::optional<RunningApplication> target, int waitedMs)
+bool PanelController::keystrokeStillWanted(quint64 paste) const
 {
+    // Never into the panel itself, nor for a paste that a later one replaced.
+    return paste == m_pasteGeneration && !m_window.isVisible();
+}
+
+void PanelController::sendKeystrokeWhenReady(std::optional<RunningApplication> target, int waitedMs,
+                                             quint64 paste)
+{
+    if (!keystrokeStillWanted(paste))
+        return;
     if (waitedMs >= activationDelayMs || !target || m_workspace.isActive(*target) ||
         m_workspace.isTerminated(*target)) {
         m_pasteService.sendPasteKeystroke(target);
         return;
     }
-    QTimer::singleShot(activationPollMs, this, [this, target, waitedMs] {
-        sendKeystrokeWhenReady(target, waitedMs + activationPollMs);
+    QTimer::singleShot(activationPollMs, this, [this, target, waitedMs, paste] {
+        sendKeystrokeWhenReady(target, waitedMs + activationPollMs, paste);
     });
 }
 

@@ -89,7 +89,9 @@ public:
     std::function<void()> beep;
 
 private:
-    void sendKeystrokeWhenReady(std::optional<RunningApplication> target, int waitedMs);
+    void sendKeystrokeWhenReady(std::optional<RunningApplication> target, int waitedMs,
+                                quint64 paste);
+    bool keystrokeStillWanted(quint64 paste) const;
     void pasteNth(int n, bool plainText);
 
     HistoryStore &m_store;
@@ -101,6 +103,9 @@ private:
     PanelModel &m_model;
     PanelWindow &m_window;
     std::optional<RunningApplication> m_targetApp;
+    // Counts pastes and openings: a keystroke still waiting for its delay is dropped when the
+    // panel opened again or another paste began meanwhile.
+    quint64 m_pasteGeneration = 0;
 };
 
 } // namespace tessaly

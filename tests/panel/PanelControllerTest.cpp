@@ -369,3 +369,18 @@ TEST_F(PanelControllerTest, ClearingKeepsPinnedEntriesAndASelection)
     EXPECT_FALSE(window.visible);
     EXPECT_EQ(accessibility.calls.last(), QStringLiteral("request"));
 }
+
+TEST_F(PanelControllerTest, AKeystrokeStillWaitingIsDroppedWhenThePanelOpensAgain)
+{
+    addTexts({QStringLiteral("a")});
+    controller->show();
+    window.press(36);
+    controller->show(); // the hot key again, before the keystroke's delay ran out
+    waitUntil([] { return false; }, 400);
+    EXPECT_TRUE(keys.keystrokes.isEmpty()) << "Ctrl+V would land in the panel's search field";
+
+    // Once the panel is closed, a paste sends its keystroke again.
+    controller->hide();
+    controller->paste(store.items().first(), false, controller->targetApp());
+    ASSERT_TRUE(waitUntil([&] { return !keys.keystrokes.isEmpty(); }, 2000));
+}

@@ -80,7 +80,10 @@ void X11PanelWindowSystem::preparePanelWindow(quintptr windowId)
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, window,
                         m_connection->atom(QStringLiteral("_NET_WM_DESKTOP")), XCB_ATOM_CARDINAL,
                         32, 1, &allDesktops);
-    xcb_flush(c);
+    // The window system reads and merges these states when it maps the window, on a
+    // connection of its own: they must have reached the server first.
+    Reply<xcb_get_input_focus_reply_t> sync(
+        xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
 }
 
 bool X11PanelWindowSystem::isPointerButtonDown() const
