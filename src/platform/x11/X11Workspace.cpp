@@ -95,9 +95,9 @@ qint64 X11Workspace::processID(quint32 window)
 
     // Ask the server which local process made the window's client connection.
     xcb_connection_t *c = m_connection->get();
-    xcb_res_client_id_spec_t spec{window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
+    xcb_res_client_id_spec_t whichClient{window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
     x11::Reply<xcb_res_query_client_ids_reply_t> reply(
-        xcb_res_query_client_ids_reply(c, xcb_res_query_client_ids(c, 1, &spec), nullptr));
+        xcb_res_query_client_ids_reply(c, xcb_res_query_client_ids(c, 1, &whichClient), nullptr));
     if (!reply)
         return 0;
     for (auto ids = xcb_res_query_client_ids_ids_iterator(reply.get()); ids.rem;
