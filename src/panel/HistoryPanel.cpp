@@ -120,10 +120,17 @@ void HistoryPanel::show()
     m_view->raise();
     m_view->requestActivate();
     m_system.activate(m_view->winId());
+    // A click in another application closes the panel even when that application does not take
+    // the keyboard from it.
+    m_system.watchClicksElsewhere(m_view->winId(), [this] {
+        if (m_view->isVisible() && onDeactivated)
+            onDeactivated();
+    });
 }
 
 void HistoryPanel::hide()
 {
+    m_system.stopWatchingClicks();
     m_deactivationCheck->stop();
     m_view->hide();
 }

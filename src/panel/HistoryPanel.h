@@ -33,6 +33,12 @@ public:
     // Whether a pointer button is held down anywhere on the screen (a click or a drag under
     // way: the window manager holds the keyboard while it moves a window).
     virtual bool isPointerButtonDown() const = 0;
+    // Reports, until stopped, every press of the left or right pointer button that lands outside
+    // this program's windows: on another application's window (docks and tray icons that never
+    // take the keyboard included) or on the bare desktop. ownWindowId is one of the program's
+    // windows. Reports come from the event loop.
+    virtual void watchClicksElsewhere(quintptr ownWindowId, std::function<void()> onClick) = 0;
+    virtual void stopWatchingClicks() = 0;
 };
 
 // The history panel's window: a frameless 400 × 560 panel with 14-point rounded corners that

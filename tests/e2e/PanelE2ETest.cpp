@@ -213,6 +213,41 @@ TEST_F(PanelE2ETest, AClickInAnotherWindowClosesThePanel)
     EXPECT_TRUE(waitUntil([&] { return !panelShown(); }, 5000));
 }
 
+TEST_F(PanelE2ETest, AClickOnAWindowThatNeverTakesTheKeyboardClosesThePanel)
+{
+    ASSERT_TRUE(startTessaly());
+    TextTarget target;
+    ASSERT_TRUE(startTarget(target, u"Alvo"_s));
+    ASSERT_TRUE(waitUntilActive(u"Alvo"_s));
+    copy(u"qualquer coisa"_s);
+    // A strip along the left edge of the screen, like a dock.
+    tessaly::test::X11TestClient dock;
+    ASSERT_TRUE(dock.isValid());
+    ASSERT_TRUE(dock.showWindowWithoutFocus(0, 0, 30, 800));
+
+    ASSERT_EQ(run(u"xdotool"_s, {u"mousemove"_s, u"900"_s, u"100"_s}), 0);
+    ASSERT_EQ(run(u"xdotool"_s, {u"key"_s, u"ctrl+shift+v"_s}), 0);
+    ASSERT_TRUE(waitUntil([&] { return panelShown(); }, 10000));
+    const auto geometry = panelGeometry();
+    ASSERT_TRUE(geometry);
+    ASSERT_FALSE(geometry->intersects(QRect(0, 0, 30, 800)))
+        << geometry->x() << "," << geometry->y();
+
+    // Clicks in the panel itself keep it open, a quick one on its header too.
+    for (const int y : {geometry->center().y(), geometry->top() + 20}) {
+        ASSERT_EQ(run(u"xdotool"_s, {u"mousemove"_s, QString::number(geometry->center().x()),
+                                     QString::number(y), u"click"_s, u"1"_s}),
+                  0);
+        EXPECT_FALSE(waitUntil([&] { return !panelShown(); }, 1000)) << y;
+    }
+
+    // The wheel over the dock leaves it open too; a click closes it.
+    ASSERT_EQ(run(u"xdotool"_s, {u"mousemove"_s, u"15"_s, u"400"_s, u"click"_s, u"4"_s}), 0);
+    EXPECT_FALSE(waitUntil([&] { return !panelShown(); }, 1000));
+    ASSERT_EQ(run(u"xdotool"_s, {u"click"_s, u"1"_s}), 0);
+    EXPECT_TRUE(waitUntil([&] { return !panelShown(); }, 5000));
+}
+
 TEST_F(PanelE2ETest, TheStoredHotKeyOpensThePanelAndIsReleasedAtTheEnd)
 {
     // The stored combination is ⌃⌥ + the V key: Super+Alt+V on a PC keyboard.
@@ -269,7 +304,9 @@ TEST_F(PanelE2ETest, ADraggedPanelIsRememberedAndReopensThereWhenAsked)
     run(u"xdotool"_s, {u"mousedown"_s, u"1"_s});
     for (int step = 1; step <= 10; ++step) {
         const QPoint to = grab + QPoint(15 * step, 10 * step);
-        run(u"xdotool"_s, {u"mousemove"_s, QString::number(to.x()), QString::number(to.y())});
+        // At a hand's pace: the window manager takes the move over while the button is held.
+        run(u"xdotool"_s, {u"mousemove"_s, QString::number(to.x()), QString::number(to.y()),
+                           u"sleep"_s, u"0.02"_s});
     }
     run(u"xdotool"_s, {u"mouseup"_s, u"1"_s});
     std::optional<QRect> dropped;

@@ -58,6 +58,24 @@ xcb_atom_t atom(xcb_connection_t *c, const char *name)
 
 } // namespace
 
+bool X11TestClient::showWindowWithoutFocus(int x, int y, int width, int height)
+{
+    xcb_connection_t *c = connection();
+    const xcb_window_t window = xcb_generate_id(c);
+    const uint32_t values[] = {1 /* override-redirect */, XCB_EVENT_MASK_BUTTON_PRESS};
+    const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, window, m_root, int16_t(x), int16_t(y),
+                      uint16_t(width), uint16_t(height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                      screen->root_visual, XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK, values);
+    xcb_map_window(c, window);
+    xcb_flush(c);
+    return waitUntil([&] {
+        const Reply<xcb_get_window_attributes_reply_t> attributes(
+            xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr));
+        return attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+    });
+}
+
 bool X11TestClient::showFocusedWindow()
 {
     xcb_connection_t *c = connection();

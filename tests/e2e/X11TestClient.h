@@ -37,6 +37,9 @@ public:
 
     // Maps a window, gives it the input focus and waits until the server confirms it.
     bool showFocusedWindow();
+    // Maps a window of the given rectangle that the window manager leaves alone and that never
+    // takes the keyboard, the way a dock or a tray shows itself; waits until it is viewable.
+    bool showWindowWithoutFocus(int x, int y, int width, int height);
     // Key presses received by the window so far (reads what has arrived).
     const QList<KeyPress> &keyPresses();
     // Presses of one key with exactly these modifiers among the ones received.

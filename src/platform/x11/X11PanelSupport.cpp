@@ -4,6 +4,10 @@
 #include "platform/x11/X11Keymap.h"
 #include "platform/x11/XcbConnection.h"
 
+#include <QSocketNotifier>
+
+#include <xcb/xinput.h>
+
 namespace tessaly::x11 {
 
 X11KeyTranslator::X11KeyTranslator(const QByteArray &display)
@@ -47,7 +51,11 @@ X11PanelWindowSystem::X11PanelWindowSystem(const QByteArray &display)
     : m_connection(std::make_unique<Connection>(display))
 {}
 
-X11PanelWindowSystem::~X11PanelWindowSystem() = default;
+X11PanelWindowSystem::~X11PanelWindowSystem()
+{
+    // The notifier goes before the connection whose descriptor it watches.
+    m_clickNotifier.reset();
+}
 
 bool X11PanelWindowSystem::hasCompositor() const
 {
@@ -114,6 +122,139 @@ void X11PanelWindowSystem::activate(quintptr windowId)
                    XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
                    reinterpret_cast<const char *>(&event));
     xcb_flush(m_connection->get());
+}
+
+} // namespace tessaly::x11
+
+namespace tessaly::x11 {
+
+namespace {
+
+// The buttons whose press counts as a click: left and right (the wheel's steps are buttons
+// 4 to 7 and the middle button pastes the primary selection).
+bool isClickButton(uint32_t button)
+{
+    return button == 1 || button == 3;
+}
+
+// How deep the windows under the pointer are followed (top-level, frame, client, children).
+constexpr int deepestWindowLevel = 16;
+
+} // namespace
+
+void X11PanelWindowSystem::watchClicksElsewhere(quintptr ownWindowId, std::function<void()> onClick)
+{
+    m_ownWindow = ownWindowId;
+    m_onClick = std::move(onClick);
+    if (!openClickConnection())
+        return;
+    if (!m_watching)
+        selectClicks(true);
+    m_watching = true;
+}
+
+void X11PanelWindowSystem::stopWatchingClicks()
+{
+    if (m_watching)
+        selectClicks(false);
+    m_watching = false;
+    m_onClick = nullptr;
+}
+
+bool X11PanelWindowSystem::openClickConnection()
+{
+    if (m_clicksTried)
+        return m_clickNotifier != nullptr;
+    m_clicksTried = true;
+    auto connection =
+        std::make_unique<Connection>(m_connection->displayName(), m_connection->atomCache());
+    if (!connection->isValid())
+        return false;
+    xcb_connection_t *c = connection->get();
+    const xcb_query_extension_reply_t *extension = xcb_get_extension_data(c, &xcb_input_id);
+    if (!extension || !extension->present) {
+        qWarning("The X server has no XInput extension: clicks in other windows that do not take "
+                 "the keyboard leave the panel open");
+        return false;
+    }
+    // From XInput 2.1 on, raw events reach the root window's clients during grabs too.
+    Reply<xcb_input_xi_query_version_reply_t> version(
+        xcb_input_xi_query_version_reply(c, xcb_input_xi_query_version(c, 2, 2), nullptr));
+    if (!version || version->major_version < 2 ||
+        (version->major_version == 2 && version->minor_version < 1)) {
+        qWarning("The X server's XInput is older than 2.1: clicks in other windows that do not "
+                 "take the keyboard leave the panel open");
+        return false;
+    }
+    m_inputOpcode = extension->major_opcode;
+    m_clicks = std::move(connection);
+    m_clickNotifier =
+        std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(c), QSocketNotifier::Read);
+    QObject::connect(m_clickNotifier.get(), &QSocketNotifier::activated, m_clickNotifier.get(),
+                     [this] { readClicks(); });
+    return true;
+}
+
+void X11PanelWindowSystem::selectClicks(bool on)
+{
+    if (!m_clicks || !m_clicks->isValid())
+        return;
+    struct
+    {
+        xcb_input_event_mask_t head;
+        uint32_t bits;
+    } mask{};
+    mask.head.deviceid = XCB_INPUT_DEVICE_ALL_MASTER;
+    mask.head.mask_len = 1;
+    mask.bits = on ? XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_PRESS : 0;
+    xcb_connection_t *c = m_clicks->get();
+    xcb_input_xi_select_events(c, m_clicks->root(), 1, &mask.head);
+    xcb_flush(c);
+}
+
+void X11PanelWindowSystem::readClicks()
+{
+    xcb_connection_t *c = m_clicks->get();
+    bool clicked = false;
+    while (const Reply<xcb_generic_event_t> event{xcb_poll_for_event(c)}) {
+        if ((event->response_type & 0x7F) != XCB_GE_GENERIC)
+            continue;
+        const auto *generic = reinterpret_cast<const xcb_ge_generic_event_t *>(event.get());
+        if (generic->extension != m_inputOpcode ||
+            generic->event_type != XCB_INPUT_RAW_BUTTON_PRESS)
+            continue;
+        const auto *press =
+            reinterpret_cast<const xcb_input_raw_button_press_event_t *>(event.get());
+        if (isClickButton(press->detail))
+            clicked = true;
+    }
+    if (!clicked || !m_watching || isPointerOverOwnWindow())
+        return;
+    // The callback may stop the watch.
+    if (const auto onClick = m_onClick)
+        onClick();
+}
+
+// Whether the window under the pointer, or a window it lies in, was made by the same client as
+// the program's own window: X gives every window the resource base of the client that made it.
+bool X11PanelWindowSystem::isPointerOverOwnWindow()
+{
+    if (m_ownWindow == 0)
+        return false;
+    xcb_connection_t *c = m_clicks->get();
+    const uint32_t clientBits = ~xcb_get_setup(c)->resource_id_mask;
+    const uint32_t ownClient = uint32_t(m_ownWindow) & clientBits;
+    xcb_window_t window = m_clicks->root();
+    for (int level = 0; level < deepestWindowLevel; ++level) {
+        Reply<xcb_query_pointer_reply_t> pointer(
+            xcb_query_pointer_reply(c, xcb_query_pointer(c, window), nullptr));
+        if (!pointer || !pointer->same_screen || pointer->child == XCB_WINDOW_NONE)
+            return false;
+        window = pointer->child;
+        if ((window & clientBits) == ownClient)
+            return true;
+    }
+    return false;
 }
 
 } // namespace tessaly::x11

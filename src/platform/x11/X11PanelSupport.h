@@ -5,7 +5,11 @@
 
 #include <QByteArray>
 
+#include <cstdint>
+#include <functional>
 #include <memory>
+
+class QSocketNotifier;
 
 namespace tessaly::x11 {
 
@@ -31,7 +35,9 @@ private:
 };
 
 // The panel window's place among the desktop's windows: EWMH states set before it is mapped,
-// activation through the window manager, and whether a compositor runs (_NET_WM_CM_S0).
+// activation through the window manager, whether a compositor runs (_NET_WM_CM_S0), and the
+// pointer's clicks anywhere on the screen (XInput 2 raw button events on the root window, which
+// reach every client that asks, without a grab).
 class X11PanelWindowSystem : public PanelWindowSystem
 {
 public:
@@ -42,9 +48,24 @@ public:
     void preparePanelWindow(quintptr windowId) override;
     void activate(quintptr windowId) override;
     bool isPointerButtonDown() const override;
+    void watchClicksElsewhere(quintptr ownWindowId, std::function<void()> onClick) override;
+    void stopWatchingClicks() override;
 
 private:
+    bool openClickConnection();
+    void selectClicks(bool on);
+    void readClicks();
+    bool isPointerOverOwnWindow();
+
     std::unique_ptr<Connection> m_connection;
+    // The clicks' own connection: its events are read whenever they arrive.
+    std::unique_ptr<Connection> m_clicks;
+    std::unique_ptr<QSocketNotifier> m_clickNotifier;
+    bool m_clicksTried = false;
+    uint8_t m_inputOpcode = 0;
+    bool m_watching = false;
+    quintptr m_ownWindow = 0;
+    std::function<void()> m_onClick;
 };
 
 } // namespace tessaly::x11
