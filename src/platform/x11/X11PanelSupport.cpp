@@ -228,6 +228,11 @@ void X11PanelWindowSystem::readClicks()
         if (isClickButton(press->detail))
             clicked = true;
     }
+    if (xcb_connection_has_error(c)) {
+        // A broken connection reads as always readable.
+        m_clickNotifier->setEnabled(false);
+        return;
+    }
     if (!clicked || !m_watching || isPointerOverOwnWindow())
         return;
     // The callback may stop the watch.
