@@ -162,18 +162,23 @@ void HistoryPanel::onActiveChanged()
         return;
     // Checked once the focus has settled and the pointer buttons are up: a popup menu of the
     // panel's own (a card's context menu) takes the focus without the user leaving the panel,
-    // and so does the window manager while the user drags the panel by its header; a click in
-    // another window is over once its button is released.
+    // and the window manager holds the keyboard while the user drags the panel by its header;
+    // a click in another window is over once its button is released.
     m_deactivationCheck->start();
 }
 
 void HistoryPanel::checkDeactivation()
 {
-    if (m_system.isPointerButtonDown())
-        return; // asked again at the next tick
+    if (!m_view->isVisible() || m_view->isActive() || QGuiApplication::focusWindow()) {
+        m_deactivationCheck->stop();
+        return;
+    }
+    // Asked again at the next tick while a button is held or while the window manager only
+    // holds the keyboard: it gives it back once a move ends, a little after the button is up.
+    if (m_system.isPointerButtonDown() || m_system.isFocusOnOwnWindow(m_view->winId()))
+        return;
     m_deactivationCheck->stop();
-    if (m_view->isVisible() && !m_view->isActive() && !QGuiApplication::focusWindow() &&
-        onDeactivated)
+    if (onDeactivated)
         onDeactivated();
 }
 

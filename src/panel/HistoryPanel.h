@@ -33,6 +33,10 @@ public:
     // Whether a pointer button is held down anywhere on the screen (a click or a drag under
     // way: the window manager holds the keyboard while it moves a window).
     virtual bool isPointerButtonDown() const = 0;
+    // Whether the keyboard focus is still on one of this program's windows (ownWindowId is one
+    // of them). The window manager may hold the keyboard for a while, to move a window or to
+    // switch between windows, without giving it to another application.
+    virtual bool isFocusOnOwnWindow(quintptr ownWindowId) const = 0;
     // Reports, until stopped, every press of the left or right pointer button that lands outside
     // this program's windows: on another application's window (docks and tray icons that never
     // take the keyboard included) or on the bare desktop. ownWindowId is one of the program's

@@ -10,6 +10,21 @@
 
 namespace tessaly::x11 {
 
+namespace {
+
+// Whether two windows were made by the same client: X gives every window the resource base of
+// the client that made it.
+bool isSameClient(xcb_connection_t *c, xcb_window_t window, xcb_window_t other)
+{
+    if (window == XCB_WINDOW_NONE || other == XCB_WINDOW_NONE ||
+        window == XCB_INPUT_FOCUS_POINTER_ROOT)
+        return false;
+    const uint32_t clientBits = ~xcb_get_setup(c)->resource_id_mask;
+    return (window & clientBits) == (other & clientBits);
+}
+
+} // namespace
+
 X11KeyTranslator::X11KeyTranslator(const QByteArray &display)
     : m_connection(std::make_unique<Connection>(display))
 {
@@ -105,6 +120,16 @@ bool X11PanelWindowSystem::isPointerButtonDown() const
                                  XCB_KEY_BUT_MASK_BUTTON_3 | XCB_KEY_BUT_MASK_BUTTON_4 |
                                  XCB_KEY_BUT_MASK_BUTTON_5;
     return pointer && (pointer->mask & buttons);
+}
+
+bool X11PanelWindowSystem::isFocusOnOwnWindow(quintptr ownWindowId) const
+{
+    if (!m_connection->isValid())
+        return false;
+    xcb_connection_t *c = m_connection->get();
+    Reply<xcb_get_input_focus_reply_t> focus(
+        xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+    return focus && isSameClient(c, focus->focus, xcb_window_t(ownWindowId));
 }
 
 void X11PanelWindowSystem::activate(quintptr windowId)
@@ -241,14 +266,12 @@ void X11PanelWindowSystem::readClicks()
 }
 
 // Whether the window under the pointer, or a window it lies in, was made by the same client as
-// the program's own window: X gives every window the resource base of the client that made it.
+// the program's own window.
 bool X11PanelWindowSystem::isPointerOverOwnWindow()
 {
     if (m_ownWindow == 0)
         return false;
     xcb_connection_t *c = m_clicks->get();
-    const uint32_t clientBits = ~xcb_get_setup(c)->resource_id_mask;
-    const uint32_t ownClient = uint32_t(m_ownWindow) & clientBits;
     xcb_window_t window = m_clicks->root();
     for (int level = 0; level < deepestWindowLevel; ++level) {
         Reply<xcb_query_pointer_reply_t> pointer(
@@ -256,7 +279,7 @@ bool X11PanelWindowSystem::isPointerOverOwnWindow()
         if (!pointer || !pointer->same_screen || pointer->child == XCB_WINDOW_NONE)
             return false;
         window = pointer->child;
-        if ((window & clientBits) == ownClient)
+        if (isSameClient(c, window, xcb_window_t(m_ownWindow)))
             return true;
     }
     return false;

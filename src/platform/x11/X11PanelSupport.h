@@ -48,6 +48,7 @@ public:
     void preparePanelWindow(quintptr windowId) override;
     void activate(quintptr windowId) override;
     bool isPointerButtonDown() const override;
+    bool isFocusOnOwnWindow(quintptr ownWindowId) const override;
     void watchClicksElsewhere(quintptr ownWindowId, std::function<void()> onClick) override;
     void stopWatchingClicks() override;
 
