@@ -90,6 +90,22 @@ protected:
 
     bool panelShown() { return panelGeometry().has_value(); }
 
+    // Starts the program with another application's window "Alvo" in front and one entry
+    // recorded, then opens the panel with the pointer away from that window.
+    void openPanelInFrontOf(TextTarget &target, QRect &panel)
+    {
+        ASSERT_TRUE(startTessaly());
+        ASSERT_TRUE(startTarget(target, u"Alvo"_s));
+        ASSERT_TRUE(waitUntilActive(u"Alvo"_s));
+        copy(u"qualquer coisa"_s);
+        ASSERT_EQ(run(u"xdotool"_s, {u"mousemove"_s, u"900"_s, u"100"_s}), 0);
+        ASSERT_EQ(run(u"xdotool"_s, {u"key"_s, u"ctrl+shift+v"_s}), 0);
+        ASSERT_TRUE(waitUntil([&] { return panelShown(); }, 10000));
+        const auto geometry = panelGeometry();
+        ASSERT_TRUE(geometry);
+        panel = *geometry;
+    }
+
     // Above ordinary windows, on every workspace, out of the taskbar and the pager.
     void expectPanelWindowStates()
     {
@@ -171,23 +187,13 @@ TEST_F(PanelE2ETest, HotKeyQueryAndReturnPasteIntoTheApplicationInFront)
 
 TEST_F(PanelE2ETest, AClickInAnotherWindowClosesThePanel)
 {
-    ASSERT_TRUE(startTessaly());
     TextTarget target;
-    ASSERT_TRUE(startTarget(target, u"Alvo"_s));
-    ASSERT_TRUE(waitUntilActive(u"Alvo"_s));
-    copy(u"qualquer coisa"_s);
-
-    // The pointer far from the target window, whose middle is then clicked.
+    QRect panel;
+    ASSERT_NO_FATAL_FAILURE(openPanelInFrontOf(target, panel));
     QByteArray ids;
     ASSERT_EQ(run(u"xdotool"_s, {u"search"_s, u"--onlyvisible"_s, u"--name"_s, u"^Alvo$"_s}, &ids),
               0);
     const QString targetWindow = QString::fromLatin1(ids.trimmed().split('\n').value(0));
-    ASSERT_EQ(run(u"xdotool"_s, {u"mousemove"_s, u"900"_s, u"100"_s}), 0);
-    ASSERT_EQ(run(u"xdotool"_s, {u"key"_s, u"ctrl+shift+v"_s}), 0);
-    ASSERT_TRUE(waitUntil([&] { return panelShown(); }, 10000));
-    const auto geometry = panelGeometry();
-    ASSERT_TRUE(geometry);
-    const QRect panel = *geometry;
 
     // A point of the target window that the panel does not cover (the panel may have opened
     // at the window's text caret, over most of it).
@@ -215,27 +221,18 @@ TEST_F(PanelE2ETest, AClickInAnotherWindowClosesThePanel)
 
 TEST_F(PanelE2ETest, AClickOnAWindowThatNeverTakesTheKeyboardClosesThePanel)
 {
-    ASSERT_TRUE(startTessaly());
     TextTarget target;
-    ASSERT_TRUE(startTarget(target, u"Alvo"_s));
-    ASSERT_TRUE(waitUntilActive(u"Alvo"_s));
-    copy(u"qualquer coisa"_s);
+    QRect panel;
+    ASSERT_NO_FATAL_FAILURE(openPanelInFrontOf(target, panel));
     // A strip along the left edge of the screen, like a dock.
     tessaly::test::X11TestClient dock;
     ASSERT_TRUE(dock.isValid());
     ASSERT_TRUE(dock.showWindowWithoutFocus(0, 0, 30, 800));
-
-    ASSERT_EQ(run(u"xdotool"_s, {u"mousemove"_s, u"900"_s, u"100"_s}), 0);
-    ASSERT_EQ(run(u"xdotool"_s, {u"key"_s, u"ctrl+shift+v"_s}), 0);
-    ASSERT_TRUE(waitUntil([&] { return panelShown(); }, 10000));
-    const auto geometry = panelGeometry();
-    ASSERT_TRUE(geometry);
-    ASSERT_FALSE(geometry->intersects(QRect(0, 0, 30, 800)))
-        << geometry->x() << "," << geometry->y();
+    ASSERT_FALSE(panel.intersects(QRect(0, 0, 30, 800))) << panel.x() << "," << panel.y();
 
     // Clicks in the panel itself keep it open, a quick one on its header too.
-    for (const int y : {geometry->center().y(), geometry->top() + 20}) {
-        ASSERT_EQ(run(u"xdotool"_s, {u"mousemove"_s, QString::number(geometry->center().x()),
+    for (const int y : {panel.center().y(), panel.top() + 20}) {
+        ASSERT_EQ(run(u"xdotool"_s, {u"mousemove"_s, QString::number(panel.center().x()),
                                      QString::number(y), u"click"_s, u"1"_s}),
                   0);
         EXPECT_FALSE(waitUntil([&] { return !panelShown(); }, 1000)) << y;
