@@ -60,6 +60,21 @@ void movePointer(const QPoint &point)
     xdotool({"mousemove", QString::number(point.x()), QString::number(point.y())});
 }
 
+// Right-clicks the item and answers the popup menu that opens, or null when none opens.
+QMenu *rightClick(QQuickItem *item)
+{
+    movePointer(globalCenter(item));
+    xdotool({"click", "3"});
+    QMenu *menu = nullptr;
+    const bool opened = QTest::qWaitFor(
+        [&] {
+            menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            return menu && menu->isVisible();
+        },
+        5000);
+    return opened ? menu : nullptr;
+}
+
 class PanelViewE2ETest : public ::testing::Test
 {
 protected:
@@ -122,15 +137,8 @@ TEST_F(PanelViewE2ETest, ARightClickOpensTheDesktopMenu)
     const ClipItem link = sampleLink("https://example.com/página", now);
     showPanel({sampleText("a", now), link});
 
-    movePointer(globalCenter(harness.card(1)));
-    xdotool({"click", "3"});
-    QMenu *menu = nullptr;
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] {
-            menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-            return menu && menu->isVisible();
-        },
-        5000));
+    QMenu *menu = rightClick(harness.card(1));
+    ASSERT_TRUE(menu);
     QStringList texts;
     for (QAction *action : menu->actions())
         texts.append(action->isSeparator() ? QStringLiteral("—") : action->text());
@@ -159,15 +167,8 @@ TEST_F(PanelViewE2ETest, ShowingFilesAsksTheFileManager)
 
     const ClipItem files = sampleFiles({"/tmp/relatório final.pdf", "/tmp/b.png"}, now);
     showPanel({files}, &desktop);
-    movePointer(globalCenter(harness.card(0)));
-    xdotool({"click", "3"});
-    QMenu *menu = nullptr;
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] {
-            menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-            return menu && menu->isVisible();
-        },
-        5000));
+    QMenu *menu = rightClick(harness.card(0));
+    ASSERT_TRUE(menu);
     QAction *reveal = nullptr;
     for (QAction *action : menu->actions()) {
         if (action->text() == "Mostrar no gerenciador de arquivos")

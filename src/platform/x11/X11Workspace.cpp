@@ -102,8 +102,9 @@ qint64 X11Workspace::processID(quint32 window)
         return 0;
     for (auto ids = xcb_res_query_client_ids_ids_iterator(reply.get()); ids.rem;
          xcb_res_client_id_value_next(&ids)) {
-        if (ids.data->spec.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID &&
-            xcb_res_client_id_value_value_length(ids.data) >= 1)
+        // What the server answers for (client and kind of id), and the id's length in bytes.
+        const auto &[answered, length] = *ids.data;
+        if (answered.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID && length >= sizeof(uint32_t))
             return *xcb_res_client_id_value_value(ids.data);
     }
     return 0;
