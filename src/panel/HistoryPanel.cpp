@@ -160,10 +160,11 @@ void HistoryPanel::onActiveChanged()
     // closing may arrive after the panel was shown again.
     if (!m_activeSinceShow)
         return;
-    // Checked once the focus has settled and the pointer buttons are up: a popup menu of the
-    // panel's own (a card's context menu) takes the focus without the user leaving the panel,
-    // and the window manager holds the keyboard while the user drags the panel by its header;
-    // a click in another window is over once its button is released.
+    // Checked once the focus has settled, the pointer buttons are up and the keyboard focus has
+    // left the program's windows: a popup menu of the panel's own (a card's context menu) takes
+    // the focus without the user leaving the panel, and the window manager holds the keyboard
+    // while the user drags the panel by its header; a click in another window is over once its
+    // button is released.
     m_deactivationCheck->start();
 }
 

@@ -23,6 +23,16 @@ bool isSameClient(xcb_connection_t *c, xcb_window_t window, xcb_window_t other)
     return (window & clientBits) == (other & clientBits);
 }
 
+// The buttons whose press counts as a click: left and right (the wheel's steps are buttons
+// 4 to 7 and the middle button pastes the primary selection).
+bool isClickButton(uint32_t button)
+{
+    return button == 1 || button == 3;
+}
+
+// How deep the windows under the pointer are followed (top-level, frame, client, children).
+constexpr int deepestWindowLevel = 16;
+
 } // namespace
 
 X11KeyTranslator::X11KeyTranslator(const QByteArray &display)
@@ -148,24 +158,6 @@ void X11PanelWindowSystem::activate(quintptr windowId)
                    reinterpret_cast<const char *>(&event));
     xcb_flush(m_connection->get());
 }
-
-} // namespace tessaly::x11
-
-namespace tessaly::x11 {
-
-namespace {
-
-// The buttons whose press counts as a click: left and right (the wheel's steps are buttons
-// 4 to 7 and the middle button pastes the primary selection).
-bool isClickButton(uint32_t button)
-{
-    return button == 1 || button == 3;
-}
-
-// How deep the windows under the pointer are followed (top-level, frame, client, children).
-constexpr int deepestWindowLevel = 16;
-
-} // namespace
 
 void X11PanelWindowSystem::watchClicksElsewhere(quintptr ownWindowId, std::function<void()> onClick)
 {
