@@ -2,6 +2,7 @@
 
 #include "app/SingleInstance.h"
 #include "capture/ClipboardMonitor.h"
+#include "capture/FieldPaste.h"
 #include "capture/PasteboardAccess.h"
 #include "history/HistoryStore.h"
 #include "hotkey/GlobalHotKey.h"
@@ -153,6 +154,8 @@ bool AppDelegate::createSystemServices()
     }
     m_pasteboard = std::move(pasteboard);
     m_workspace = std::move(workspace);
+    // Before any window exists: no text field may ever wait for Qt's clipboard.
+    m_fieldPaste = std::make_unique<FieldPaste>(*m_pasteboard);
 
     // The keyboard: key names follow the session's current layout; the hot key is grabbed on
     // the session's root window.

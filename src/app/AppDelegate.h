@@ -9,6 +9,7 @@ namespace tessaly {
 
 class AppSettings;
 class ClipboardMonitor;
+class FieldPaste;
 class HistoryStore;
 class HotKeyApplier;
 class HistoryPanel;
@@ -73,6 +74,8 @@ private:
     // Declared before the services that use them, so that they go last.
     std::unique_ptr<Pasteboard> m_pasteboard;
     std::unique_ptr<Workspace> m_workspace;
+    // Pastes into the program's own text fields without Qt's blocking clipboard.
+    std::unique_ptr<FieldPaste> m_fieldPaste;
     std::unique_ptr<ClipboardMonitor> m_monitor;
     std::unique_ptr<HotKeyApplier> m_hotKeyApplier;
     // The paste service, the panel and everything they stand on.

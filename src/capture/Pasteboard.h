@@ -65,8 +65,17 @@ public:
     // and safe to read from any thread.
     virtual qint64 changeCount() const = 0;
 
+    // Whose contents a reading yields: the monitor never reads back what the program wrote
+    // itself, while a paste into one of the program's own text fields takes whatever is there.
+    enum class ContentsOf
+    {
+        OtherApplications,
+        AnyApplication
+    };
+
     // A reading of the contents as they are now, to be used on a worker thread.
-    virtual std::unique_ptr<PasteboardReading> openReading() = 0;
+    virtual std::unique_ptr<PasteboardReading>
+    openReading(ContentsOf contents = ContentsOf::OtherApplications) = 0;
 
     // Empties the clipboard, with this program as its owner: a change.
     virtual void clearContents() = 0;

@@ -25,6 +25,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+
 using namespace tessaly;
 using namespace Qt::Literals::StringLiterals;
 using tessaly::test::E2ETest;
@@ -462,6 +465,48 @@ TEST_F(CaptureE2ETest, QuickSuccessiveCopiesAreEachRecorded)
     ASSERT_EQ(store->items().size(), 2);
     EXPECT_EQ(store->items()[0].text, u"second of two"_s);
     EXPECT_EQ(store->items()[1].text, u"first of two"_s);
+}
+
+TEST_F(CaptureE2ETest, TheLastOfTwoBackToBackCopiesIsAlwaysRecordedAndItsOwnerLives)
+{
+    startMonitor();
+    // xclip as a script uses it: it takes the selection, leaves a child serving it and returns;
+    // the second copy starts right after. Whatever becomes of the first one's reading, the
+    // second copy must reach the history, and its owner must survive being read (the text is
+    // still on the clipboard for everybody else).
+    const auto copyAndReturn = [&](const QByteArray &text) {
+        QProcess xclip;
+        xclip.setProcessEnvironment(server.environment());
+        xclip.start(u"xclip"_s, {u"-selection"_s, u"clipboard"_s, u"-i"_s});
+        xclip.write(text);
+        xclip.closeWriteChannel();
+        return xclip.waitForFinished(10000) && xclip.exitCode() == 0;
+    };
+    const auto holds = [&](const QString &text) {
+        return std::any_of(store->items().cbegin(), store->items().cend(),
+                           [&](const ClipItem &item) { return item.text == text; });
+    };
+    constexpr int pairs = 300;
+    int firstsKept = 0;
+    for (int pair = 0; pair < pairs; ++pair) {
+        const QByteArray first = "first " + QByteArray::number(pair);
+        const QByteArray second = "second " + QByteArray::number(pair);
+        ASSERT_TRUE(copyAndReturn(first));
+        ASSERT_TRUE(copyAndReturn(second));
+        ASSERT_TRUE(waitUntil([&] { return holds(QString::fromLatin1(second)); }, 5000))
+            << "pair " << pair << ": the second copy was not recorded";
+        QByteArray onClipboard;
+        ASSERT_EQ(
+            server.run(u"xclip"_s, {u"-selection"_s, u"clipboard"_s, u"-o"_s}, 5000, &onClipboard),
+            0)
+            << "pair " << pair << ": the clipboard was left empty";
+        ASSERT_EQ(onClipboard, second) << "pair " << pair;
+        if (holds(QString::fromLatin1(first)))
+            ++firstsKept;
+        waitUntil([] { return false; }, 10); // a short pause between pairs
+    }
+    std::printf("back-to-back pairs: second kept %d/%d, first kept %d/%d\n", pairs, pairs,
+                firstsKept, pairs);
 }
 
 TEST_F(CaptureE2ETest, WritesAreServedWhileTheMainThreadIsBusy)

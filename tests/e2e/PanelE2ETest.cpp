@@ -4,17 +4,23 @@
 
 #include "X11TestClient.h"
 #include "panel/PanelPosition.h"
+#include "platform/x11/X11KeySynth.h"
+#include "platform/x11/XcbConnection.h"
 #include "settings/AppSettings.h"
 #include "support/E2ETest.h"
 #include "support/TestSupport.h"
 #include "support/TextTarget.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QRect>
 #include <QRegularExpression>
 
+#include <chrono>
 #include <csignal>
+#include <cstdio>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -89,6 +95,26 @@ protected:
     }
 
     bool panelShown() { return panelGeometry().has_value(); }
+
+    bool historyHolds(const QString &text)
+    {
+        QFile index(temp.filePath(u"data/Tessaly/history.json"_s));
+        return index.open(QIODevice::ReadOnly) && index.readAll().contains(text.toUtf8());
+    }
+
+    // Starts the helper that owns the clipboard in its own ways and waits until it is ready.
+    QProcess *startOwner(const QStringList &arguments)
+    {
+        QProcess *owner = start(QStringLiteral(TESSALY_CLIP_OWNER), arguments);
+        QByteArray said;
+        EXPECT_TRUE(waitUntil(
+            [&] {
+                said += owner->readAllStandardOutput();
+                return said.contains("ready\n");
+            },
+            10000));
+        return owner;
+    }
 
     // Starts the program with another application's window "Alvo" in front and one entry
     // recorded, then opens the panel with the pointer away from that window.
@@ -183,6 +209,122 @@ TEST_F(PanelE2ETest, HotKeyQueryAndReturnPasteIntoTheApplicationInFront)
     ASSERT_TRUE(waitUntil([&] { return panelShown(); }, 10000));
     ASSERT_EQ(run(u"xdotool"_s, {u"key"_s, u"ctrl+shift+v"_s}), 0);
     EXPECT_TRUE(waitUntil([&] { return !panelShown(); }, 5000));
+}
+
+// Whatever the application that owns the clipboard does, the program stays responsive: an owner
+// that never answers, and one that offers ten thousand types, hold up neither the hot key nor
+// the recording of the next copy.
+TEST_F(PanelE2ETest, NoClipboardOwnerHoldsUpThePanelOrTheNextCopy)
+{
+    ASSERT_TRUE(startTessaly());
+    copy(u"antes do bloqueio"_s);
+    // The panel's windows, shown once so that they exist; from here on the test watches them
+    // on a connection of its own, which answers within a millisecond.
+    ASSERT_EQ(run(u"xdotool"_s, {u"key"_s, u"ctrl+shift+v"_s}), 0);
+    ASSERT_TRUE(waitUntil([&] { return panelShown(); }, 10000));
+    ASSERT_EQ(run(u"xdotool"_s, {u"key"_s, u"Escape"_s}), 0);
+    ASSERT_TRUE(waitUntil([&] { return !panelShown(); }, 5000));
+    QByteArray ids;
+    ASSERT_EQ(run(u"xdotool"_s, {u"search"_s, u"--name"_s, u"^Tessaly$"_s}, &ids), 0);
+    tessaly::x11::Connection display;
+    ASSERT_TRUE(display.isValid());
+    const auto panelViewable = [&] {
+        xcb_connection_t *c = display.get();
+        for (const QByteArray &id : ids.trimmed().split('\n')) {
+            tessaly::x11::Reply<xcb_get_window_attributes_reply_t> attributes(
+                xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, id.toUInt()),
+                                                nullptr));
+            if (attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE)
+                return true;
+        }
+        return false;
+    };
+    tessaly::x11::X11KeySynth keys;
+    ASSERT_TRUE(keys.isAvailable());
+    // Presses the hot key; answers how long the panel took to change to `shown`, in ms.
+    const auto toggleAndTime = [&](bool shown) {
+        QElapsedTimer elapsed;
+        elapsed.start();
+        keys.sendKeystroke(9, 0x120000);
+        while (panelViewable() != shown && elapsed.elapsed() < 10000)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return elapsed.elapsed();
+    };
+
+    // The copier takes the clipboard first; the stalled owner takes it over.
+    QProcess *copier = startOwner({u"copier"_s});
+    startOwner({u"stall"_s});
+    QElapsedTimer sinceStall;
+    sinceStall.start();
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    const qint64 opening = toggleAndTime(true);
+    EXPECT_LT(opening, 1000) << "the hot key waited for the stalled owner";
+    const qint64 closing = toggleAndTime(false);
+    EXPECT_LT(closing, 1000);
+
+    // A second after the stall began, the next copy.
+    std::this_thread::sleep_for(
+        std::chrono::milliseconds(std::max<qint64>(0, 1000 - sinceStall.elapsed())));
+    copier->write("depois do bloqueio\n");
+    QByteArray said;
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            said += copier->readAllStandardOutput();
+            return said.contains("copied ") && said.endsWith('\n');
+        },
+        10000));
+    const qint64 copiedAt = said.mid(said.lastIndexOf("copied ") + 7).trimmed().toLongLong();
+    while (!historyHolds(u"depois do bloqueio"_s) &&
+           std::chrono::steady_clock::now().time_since_epoch().count() - copiedAt < 10'000'000'000)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    const qint64 recording =
+        (std::chrono::steady_clock::now().time_since_epoch().count() - copiedAt) / 1'000'000;
+    ASSERT_TRUE(historyHolds(u"depois do bloqueio"_s));
+    EXPECT_LT(recording, 500) << "the copy waited for the stalled owner";
+
+    // Ten thousand types, and the hot key right after the copy.
+    startOwner({u"serve"_s, u"UTF8_STRING:=muitos tipos"_s, u"--dummy-types"_s, u"10000"_s});
+    const qint64 openingAfterMany = toggleAndTime(true);
+    EXPECT_LT(openingAfterMany, 1000) << "the hot key waited for ten thousand types";
+    std::printf("stalled owner: panel opened in %lld ms, closed in %lld ms, copy recorded in %lld "
+                "ms; 10000 types: panel opened in %lld ms\n",
+                static_cast<long long>(opening), static_cast<long long>(closing),
+                static_cast<long long>(recording), static_cast<long long>(openingAfterMany));
+}
+
+// The program's own windows count as the application in front only while they are shown and
+// have the keyboard: once the panel is closed, on a desktop with no other window, copies are
+// recorded again, also by the next run of the program.
+TEST_F(PanelE2ETest, CopiesAreTheProgramsOwnOnlyWhileThePanelIsShown)
+{
+    ASSERT_TRUE(startTessaly());
+    copy(u"antes do painel"_s);
+
+    ASSERT_EQ(run(u"xdotool"_s, {u"key"_s, u"ctrl+shift+v"_s}), 0);
+    ASSERT_TRUE(waitUntil([&] { return panelShown(); }, 10000));
+    QByteArray panelID;
+    ASSERT_EQ(
+        run(u"xdotool"_s, {u"search"_s, u"--onlyvisible"_s, u"--name"_s, u"^Tessaly$"_s}, &panelID),
+        0);
+    ASSERT_TRUE(waitUntil([&] {
+        QByteArray active;
+        return run(u"xdotool"_s, {u"getactivewindow"_s}, &active) == 0 &&
+               active.trimmed() == panelID.trimmed().split('\n').value(0);
+    }));
+    start(u"xclip"_s, {u"-selection"_s, u"clipboard"_s, u"-i"_s}, "copiado no painel");
+    EXPECT_FALSE(waitUntil([&] { return historyHolds(u"copiado no painel"_s); }, 1500))
+        << "a copy made while the panel has the keyboard is the program's own";
+
+    ASSERT_EQ(run(u"xdotool"_s, {u"key"_s, u"Escape"_s}), 0);
+    ASSERT_TRUE(waitUntil([&] { return !panelShown(); }, 5000));
+    start(u"xclip"_s, {u"-selection"_s, u"clipboard"_s, u"-i"_s}, "depois do painel");
+    EXPECT_TRUE(waitUntil([&] { return historyHolds(u"depois do painel"_s); }, 3000));
+
+    // The next run gets the same window ids; its hidden panel is not in front either.
+    ::kill(pid_t(tessaly->processId()), SIGTERM);
+    ASSERT_TRUE(tessaly->waitForFinished(10000));
+    ASSERT_TRUE(startTessaly());
+    copy(u"depois de reiniciar"_s);
 }
 
 TEST_F(PanelE2ETest, AClickInAnotherWindowClosesThePanel)

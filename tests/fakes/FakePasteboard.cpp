@@ -134,7 +134,7 @@ QList<std::pair<QString, qint64>> FakePasteboard::dataRequests() const
     return *m_requests;
 }
 
-std::unique_ptr<PasteboardReading> FakePasteboard::openReading()
+std::unique_ptr<PasteboardReading> FakePasteboard::openReading(ContentsOf)
 {
     ++m_readingsOpened;
     std::lock_guard lock(m_mutex);

@@ -64,7 +64,8 @@ public:
     QList<std::pair<QString, qint64>> dataRequests() const;
 
     qint64 changeCount() const override { return m_changeCount; }
-    std::unique_ptr<PasteboardReading> openReading() override;
+    std::unique_ptr<PasteboardReading>
+    openReading(ContentsOf contents = ContentsOf::OtherApplications) override;
     void clearContents() override;
     void setString(const QString &text) override;
     void writeItems(const QList<PayloadItem> &items) override;

@@ -47,7 +47,7 @@ void SelectionReading::interrupt()
 bool SelectionReading::begin()
 {
     if (m_begun)
-        return !m_interrupted;
+        return !isInterrupted();
     m_begun = true;
 
     // A newer change has its own reading; this one's contents are gone.
@@ -88,12 +88,13 @@ bool SelectionReading::begin()
         xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, m_clipboard), nullptr));
     while (Reply<xcb_generic_event_t> stale{xcb_poll_for_queued_event(c)}) {
     }
-    if (!owner || owner->owner == XCB_WINDOW_NONE || owner->owner == m_context.ownWindow)
+    if (!owner || owner->owner == XCB_WINDOW_NONE ||
+        (owner->owner == m_context.ownWindow && !m_context.readsOwnContents))
         return true; // nothing to read, or the program's own contents
 
     const Outcome targets = convert(QStringLiteral("TARGETS"), largestTargetList);
     if (!targets.bytes || targets.format != 32 || targets.bytes->size() % 4 != 0)
-        return !m_interrupted; // no list, or not a list of atoms: nothing to read
+        return !isInterrupted(); // no list, or not a list of atoms: nothing to read
     QList<xcb_atom_t> offered(targets.bytes->size() / 4);
     std::memcpy(offered.data(), targets.bytes->constData(), size_t(targets.bytes->size()));
     QSet<QString> seen;
@@ -103,7 +104,7 @@ bool SelectionReading::begin()
         seen.insert(name);
         m_types.append(name);
     }
-    return !m_interrupted;
+    return !isInterrupted();
 }
 
 Reply<xcb_generic_event_t>
@@ -125,8 +126,21 @@ SelectionReading::waitFor(xcb_window_t window,
         }
         if (m_xfixesEvent &&
             eventType(event.get()) == m_xfixesEvent + XCB_XFIXES_SELECTION_NOTIFY) {
-            interrupt(); // the selection changed hands, or its owner went away
-            return nullptr;
+            const auto *change =
+                reinterpret_cast<xcb_xfixes_selection_notify_event_t *>(event.get());
+            if (change->subtype != XCB_XFIXES_SELECTION_EVENT_SET_SELECTION_OWNER) {
+                interrupt(); // the owner went away: nobody is left to answer
+                return nullptr;
+            }
+            // Another owner took over, and nothing more is asked. A request already sent is
+            // answered by whoever has it: the answer is awaited (a window destroyed under a
+            // writing owner kills many a program with BadWindow). The event carries the number
+            // of our last request the server had handled when the owner changed: a change before
+            // the conversion means the new owner answers it, and that answer is left unused.
+            m_superseded = true;
+            if (int32_t(event->full_sequence - m_pendingConversion) < 0)
+                m_answeredByNewOwner = true;
+            continue;
         }
         if (eventType(event.get()) == XCB_SELECTION_NOTIFY &&
             reinterpret_cast<xcb_selection_notify_event_t *>(event.get())->requestor != window)
@@ -145,15 +159,18 @@ SelectionReading::Outcome SelectionReading::convert(const QString &target, qint6
     const xcb_atom_t targetAtom = m_connection->atom(target);
     if (targetAtom == XCB_ATOM_NONE)
         return {};
-    // A window per conversion: whatever a stalled or abandoned transfer sends later goes to a
-    // window that no longer exists.
+    // A window per conversion, kept until its owner has answered (or had its time): whatever a
+    // stalled transfer sends later goes to a window that no longer exists.
     const xcb_window_t window = m_connection->createHiddenWindow(XCB_EVENT_MASK_PROPERTY_CHANGE);
     const auto done = [&](Outcome outcome) {
         xcb_destroy_window(c, window);
         xcb_flush(c);
-        return outcome;
+        return m_answeredByNewOwner ? Outcome{} : outcome;
     };
-    xcb_convert_selection(c, window, m_clipboard, targetAtom, m_property, XCB_CURRENT_TIME);
+    m_answeredByNewOwner = false;
+    m_pendingConversion =
+        xcb_convert_selection(c, window, m_clipboard, targetAtom, m_property, XCB_CURRENT_TIME)
+            .sequence;
     xcb_flush(c);
 
     const auto notify = waitFor(window, [](xcb_generic_event_t *event) {
@@ -237,7 +254,9 @@ std::optional<QByteArray> SelectionReading::fetch(const QString &target, qint64 
         if (known->longerThan < 0 || maxBytes <= known->longerThan)
             return std::nullopt; // no data, or known to be too long for this limit too
     }
-    if (m_interrupted)
+    if (m_superseded)
+        m_missedAfterChange = true; // what is read now would be the new owner's
+    if (isInterrupted())
         return std::nullopt;
     const Outcome outcome = convert(target, maxBytes);
     m_outcomes.insert(target, outcome);

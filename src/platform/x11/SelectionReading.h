@@ -17,9 +17,15 @@ namespace tessaly::x11 {
 //
 // The owner's answers are awaited for at most `budget` in all (one second in the program): an
 // owner that stalls, dies or answers garbage costs at most that, after which the reading is
-// interrupted. The reading is interrupted at once when the selection changes hands while it
-// runs, and it yields nothing at all when the change it was opened for is no longer the latest
-// (a newer change gets a reading of its own) or when the program itself owns the selection.
+// interrupted. A request once sent is seen through: its window stays until the owner has
+// answered, refused, or had its time, so that no owner is ever left writing to a window that is
+// gone. When the owner goes away the reading is interrupted at once. When another owner takes
+// the selection, nothing more is asked; a request then out is answered by whoever got it, and
+// the answer is kept only when it is the old owner's (what was read of the old contents stays
+// good), and dropped when the new owner got the request first. A reading yields nothing at all when
+// the change it was opened for is no longer the latest (a newer change gets a reading of its own)
+// or when the program itself owns the selection, unless it was opened to read the program's own
+// contents too.
 class SelectionReading : public PasteboardReading
 {
 public:
@@ -32,6 +38,8 @@ public:
         qint64 changeCount = 0;
         // The program's own selection window: its contents are never read back.
         xcb_window_t ownWindow = XCB_WINDOW_NONE;
+        // Whether the program's own contents are read too (its selection thread serves them).
+        bool readsOwnContents = false;
         std::chrono::milliseconds budget{1000};
     };
 
@@ -44,7 +52,7 @@ public:
     std::optional<QByteArray> data(const QString &type, qint64 maxBytes) override;
     QList<QUrl> fileURLs(qint64 maxBytes) override;
     std::optional<QString> string(qint64 maxBytes) override;
-    bool isInterrupted() const override { return m_interrupted; }
+    bool isInterrupted() const override { return m_interrupted || m_missedAfterChange; }
 
     // How long the owner was waited for so far (tests, benchmarks).
     std::chrono::milliseconds timeWaited() const;
@@ -73,6 +81,14 @@ private:
     std::unique_ptr<Connection> m_connection;
     bool m_begun = false;
     bool m_interrupted = false;
+    // The selection changed hands while the reading ran: a request then out is seen through,
+    // and nothing more is asked (a representation asked for since was missed).
+    bool m_superseded = false;
+    bool m_missedAfterChange = false;
+    // The conversion awaited (its request's sequence number), and whether the owner that took
+    // over got it.
+    uint32_t m_pendingConversion = 0;
+    bool m_answeredByNewOwner = false;
     xcb_window_t m_watchWindow = XCB_WINDOW_NONE;
     xcb_atom_t m_clipboard = XCB_ATOM_NONE;
     xcb_atom_t m_property = XCB_ATOM_NONE;

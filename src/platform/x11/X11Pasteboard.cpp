@@ -31,7 +31,7 @@ qint64 X11Pasteboard::changeCount() const
     return m_owner->changeCount();
 }
 
-std::unique_ptr<PasteboardReading> X11Pasteboard::openReading()
+std::unique_ptr<PasteboardReading> X11Pasteboard::openReading(ContentsOf contents)
 {
     x11::SelectionReading::Context context;
     context.display = m_display;
@@ -39,6 +39,7 @@ std::unique_ptr<PasteboardReading> X11Pasteboard::openReading()
     context.changeCount = m_owner->changeCount();
     context.currentChangeCount = [counter = m_owner->changeCounter()] { return counter->load(); };
     context.ownWindow = m_owner->window();
+    context.readsOwnContents = contents == ContentsOf::AnyApplication;
     context.budget = m_readingBudget;
     return std::make_unique<x11::SelectionReading>(context);
 }

@@ -39,7 +39,8 @@ public:
     void setReadingBudget(std::chrono::milliseconds budget) { m_readingBudget = budget; }
 
     qint64 changeCount() const override;
-    std::unique_ptr<PasteboardReading> openReading() override;
+    std::unique_ptr<PasteboardReading>
+    openReading(ContentsOf contents = ContentsOf::OtherApplications) override;
     void clearContents() override;
     void setString(const QString &text) override;
     void writeItems(const QList<PayloadItem> &items) override;

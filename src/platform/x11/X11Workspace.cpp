@@ -115,7 +115,9 @@ std::optional<RunningApplication> X11Workspace::frontmostApplication()
     if (!isValid())
         return std::nullopt;
     const quint32 active = activeWindow();
-    if (active == XCB_WINDOW_NONE)
+    // Only a window the user can see is in front: window managers leave _NET_ACTIVE_WINDOW
+    // naming a window after it was hidden when nothing else takes the focus.
+    if (active == XCB_WINDOW_NONE || !isViewable(active))
         return std::nullopt;
     const quint32 focused = clientWindow(active);
     const quint32 window = mainWindow(focused);
@@ -126,6 +128,9 @@ std::optional<RunningApplication> X11Workspace::frontmostApplication()
     if (application.processID == 0 && window != focused)
         application.processID = processID(focused);
     if (application.processID == qint64(::getpid())) {
+        // One of this program's windows counts only while it really has the keyboard.
+        if (focusedClientWindow() != focused)
+            return std::nullopt;
         application.bundleID = m_ownID;
         application.localizedName = m_ownName;
         return application;
@@ -171,6 +176,14 @@ std::optional<RunningApplication> X11Workspace::frontmostApplication()
     application.terminalEmulator =
         entry && entry->categories.contains(QStringLiteral("TerminalEmulator"));
     return application;
+}
+
+bool X11Workspace::isViewable(quint32 window)
+{
+    xcb_connection_t *c = m_connection->get();
+    x11::Reply<xcb_get_window_attributes_reply_t> attributes(
+        xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr));
+    return attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
 }
 
 bool X11Workspace::windowExists(quint32 window)

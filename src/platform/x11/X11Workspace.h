@@ -19,7 +19,8 @@ class Connection;
 // dialog. Its id is, in this order: _GTK_APPLICATION_ID; _KDE_NET_WM_DESKTOP_FILE; the desktop
 // entry whose StartupWMClass is the window's class; the entry named after the class or the
 // instance; the class itself. Its name is the entry's Name, else the class. Windows of this
-// process carry the program's own id and name. Thread-safe.
+// process carry the program's own id and name. A window that is not viewable is never in front,
+// and one of this process's windows only while it holds the input focus. Thread-safe.
 class X11Workspace : public Workspace
 {
 public:
@@ -40,6 +41,7 @@ private:
     quint32 mainWindow(quint32 window);
     qint64 processID(quint32 window);
     bool windowExists(quint32 window);
+    bool isViewable(quint32 window);
     quint32 focusedClientWindow();
 
     QString m_ownID;
