@@ -1,12 +1,11 @@
 #include "capture/FieldPaste.h"
 
-#include "history/SerialQueue.h"
-
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QThreadPool>
 
 namespace tessaly {
 
@@ -35,12 +34,26 @@ bool isMiddleButtonEvent(const QEvent *event)
     }
 }
 
+// The text as it goes into a field: a single-line field gets its line breaks as spaces.
+QString fieldText(const QString &text, bool multiLine)
+{
+    if (multiLine)
+        return text;
+    QString line = text;
+    line.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    line.replace(u'\n', u' ');
+    line.replace(u'\r', u' ');
+    return line;
+}
+
 } // namespace
 
 FieldPaste::FieldPaste(Pasteboard &pasteboard, QObject *parent)
-    : QObject(parent), m_pasteboard(pasteboard),
-      m_worker(std::make_unique<SerialQueue>(QStringLiteral("br.com.norvale.tessaly.paste")))
+    : QObject(parent), m_pasteboard(pasteboard), m_readers(std::make_unique<QThreadPool>())
 {
+    // Each paste reads on a thread of its own: a paste never waits behind an earlier one that
+    // a stalled owner holds up.
+    m_readers->setMaxThreadCount(4);
     // Nobody in this program learns of clipboard changes from Qt: a text field that does asks
     // Qt's clipboard for its formats at once, on the main thread.
     QGuiApplication::clipboard()->blockSignals(true);
@@ -50,18 +63,7 @@ FieldPaste::FieldPaste(Pasteboard &pasteboard, QObject *parent)
 
 FieldPaste::~FieldPaste()
 {
-    m_worker.reset(); // joins; a delivery posted meanwhile is discarded with this object
-}
-
-QString FieldPaste::fieldText(const QString &text, bool multiLine)
-{
-    if (multiLine)
-        return text;
-    QString line = text;
-    line.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
-    line.replace(u'\n', u' ');
-    line.replace(u'\r', u' ');
-    return line;
+    m_readers->waitForDone(); // a delivery posted meanwhile is discarded with this object
 }
 
 bool FieldPaste::eventFilter(QObject *watched, QEvent *event)
@@ -84,7 +86,7 @@ void FieldPaste::paste(QObject *field)
     const quint64 request = ++m_requests;
     std::shared_ptr<PasteboardReading> reading =
         m_pasteboard.openReading(Pasteboard::ContentsOf::AnyApplication);
-    m_worker->async([this, request, reading]() mutable {
+    m_readers->start([this, request, reading]() mutable {
         std::optional<QString> text;
         if (reading)
             text = reading->string(largestText);
@@ -104,10 +106,8 @@ void FieldPaste::deliver(quint64 request, const std::optional<QString> &text)
     // Typed in, as an input method commits text: it replaces the selection, lands at the
     // cursor, and counts as the user's edit.
     QInputMethodEvent typing;
-    const QString typed = fieldText(*text, isMultiLineField(m_field.data()));
-    typing.setCommitString(typed);
+    typing.setCommitString(fieldText(*text, isMultiLineField(m_field.data())));
     QCoreApplication::sendEvent(m_field.data(), &typing);
-    Q_EMIT pasted(typed);
 }
 
 } // namespace tessaly

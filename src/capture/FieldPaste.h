@@ -5,12 +5,12 @@
 #include <QObject>
 #include <QPointer>
 
+class QThreadPool;
+
 #include <memory>
 #include <optional>
 
 namespace tessaly {
-
-class SerialQueue;
 
 // Pastes into the program's own text fields through the Pasteboard, off the main thread.
 //
@@ -34,13 +34,6 @@ public:
     // A read under way ends within its time budget; its text is dropped.
     ~FieldPaste() override;
 
-    // The text as it goes into a field: a single-line field gets its line breaks as spaces.
-    static QString fieldText(const QString &text, bool multiLine);
-
-Q_SIGNALS:
-    // A paste was typed into a field (tests).
-    void pasted(const QString &text);
-
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -49,7 +42,7 @@ private:
     void deliver(quint64 request, const std::optional<QString> &text);
 
     Pasteboard &m_pasteboard;
-    std::unique_ptr<SerialQueue> m_worker;
+    std::unique_ptr<QThreadPool> m_readers;
     // The field of the latest paste; an earlier paste's text that arrives late is dropped.
     QPointer<QObject> m_field;
     quint64 m_requests = 0;

@@ -65,8 +65,9 @@ public:
     // and safe to read from any thread.
     virtual qint64 changeCount() const = 0;
 
-    // Whose contents a reading yields: the monitor never reads back what the program wrote
-    // itself, while a paste into one of the program's own text fields takes whatever is there.
+    // Whose contents a reading yields: the monitor reads only other applications' contents, and
+    // only those of the change it noticed; a paste into one of the program's own text fields
+    // takes whatever is on the clipboard when the reading begins, its own contents included.
     enum class ContentsOf
     {
         OtherApplications,

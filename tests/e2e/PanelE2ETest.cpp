@@ -292,6 +292,40 @@ TEST_F(PanelE2ETest, NoClipboardOwnerHoldsUpThePanelOrTheNextCopy)
                 static_cast<long long>(recording), static_cast<long long>(openingAfterMany));
 }
 
+// A paste into the search field (Ctrl+V) reads the clipboard the way capture does: a stalled
+// owner freezes nothing, and text that is there goes into the query.
+TEST_F(PanelE2ETest, APasteIntoTheSearchFieldNeverWaitsOnTheMainThread)
+{
+    ASSERT_TRUE(startTessaly());
+    TextTarget target;
+    ASSERT_TRUE(startTarget(target, u"Alvo"_s));
+    ASSERT_TRUE(waitUntilActive(u"Alvo"_s));
+    copy(u"alfa primeiro"_s);
+    copy(u"beta segundo"_s);
+    copy(u"gama terceiro"_s);
+
+    startOwner({u"stall"_s});
+    ASSERT_EQ(run(u"xdotool"_s, {u"key"_s, u"ctrl+shift+v"_s}), 0);
+    ASSERT_TRUE(waitUntil([&] { return panelShown(); }, 10000));
+    ASSERT_EQ(run(u"xdotool"_s, {u"key"_s, u"ctrl+v"_s}), 0);
+    ASSERT_EQ(run(u"xdotool"_s, {u"key"_s, u"Escape"_s}), 0);
+    EXPECT_TRUE(waitUntil([&] { return !panelShown(); }, 1000))
+        << "the paste waited for the stalled owner";
+    ASSERT_TRUE(waitUntil([&] { return !panelShown(); }, 10000));
+
+    // Text marked as transient is not recorded, but it can be pasted into the query.
+    startOwner({u"serve"_s, u"UTF8_STRING:=segundo"_s, u"org.nspasteboard.TransientType:=1"_s});
+    ASSERT_EQ(run(u"xdotool"_s, {u"search"_s, u"--name"_s, u"^Alvo$"_s, u"windowactivate"_s}), 0);
+    ASSERT_TRUE(waitUntilActive(u"Alvo"_s));
+    ASSERT_EQ(run(u"xdotool"_s, {u"key"_s, u"ctrl+shift+v"_s}), 0);
+    ASSERT_TRUE(waitUntil([&] { return panelShown(); }, 10000));
+    ASSERT_EQ(run(u"xdotool"_s, {u"key"_s, u"ctrl+v"_s}), 0);
+    waitUntil([] { return false; }, 500); // the text arrives from the reading thread
+    ASSERT_EQ(run(u"xdotool"_s, {u"key"_s, u"Return"_s}), 0);
+    EXPECT_TRUE(waitUntil([&] { return target.text() == u"beta segundo"_s; }, 10000))
+        << target.text().toStdString();
+}
+
 // The program's own windows count as the application in front only while they are shown and
 // have the keyboard: once the panel is closed, on a desktop with no other window, copies are
 // recorded again, also by the next run of the program.

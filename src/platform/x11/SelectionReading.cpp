@@ -50,8 +50,10 @@ bool SelectionReading::begin()
         return !isInterrupted();
     m_begun = true;
 
-    // A newer change has its own reading; this one's contents are gone.
-    if (m_context.currentChangeCount && m_context.currentChangeCount() != m_context.changeCount) {
+    // A newer change has its own reading; this one's contents are gone. (A reading of whatever
+    // is there, own contents included, takes the contents as they are when it begins.)
+    if (!m_context.readsOwnContents && m_context.currentChangeCount &&
+        m_context.currentChangeCount() != m_context.changeCount) {
         interrupt();
         return false;
     }
