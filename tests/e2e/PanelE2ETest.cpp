@@ -286,6 +286,14 @@ TEST_F(PanelE2ETest, NoClipboardOwnerHoldsUpThePanelOrTheNextCopy)
     startOwner({u"serve"_s, u"UTF8_STRING:=muitos tipos"_s, u"--dummy-types"_s, u"10000"_s});
     const qint64 openingAfterMany = toggleAndTime(true);
     EXPECT_LT(openingAfterMany, 1000) << "the hot key waited for ten thousand types";
+    EXPECT_LT(toggleAndTime(false), 1000);
+
+    // A copy costs its owner one list of types, asked for by the reading and by nobody else.
+    QProcess *slow = start(QStringLiteral(TESSALY_CLIP_OWNER), {u"slow"_s});
+    ASSERT_TRUE(waitUntil([&] { return historyHolds(u"slow but sure"_s); }, 5000));
+    waitUntil([] { return false; }, 500);
+    EXPECT_EQ(slow->readAllStandardOutput().count("asked"), 1);
+
     std::printf("stalled owner: panel opened in %lld ms, closed in %lld ms, copy recorded in %lld "
                 "ms; 10000 types: panel opened in %lld ms\n",
                 static_cast<long long>(opening), static_cast<long long>(closing),
