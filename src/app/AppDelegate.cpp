@@ -1,6 +1,7 @@
 #include "app/AppDelegate.h"
 
 #include "app/SingleInstance.h"
+#include "app/StatusItemController.h"
 #include "capture/ClipboardMonitor.h"
 #include "capture/FieldPaste.h"
 #include "capture/PasteboardAccess.h"
@@ -130,7 +131,8 @@ AppDelegate::Launch AppDelegate::applicationDidFinishLaunching()
     // The paste service and the panel.
     createPanel();
 
-    // Next: the status item with its callbacks.
+    // The tray icon and its menu.
+    createStatusItem();
 
     // The hot key toggles the panel; a new combination is registered again; a new limit trims.
     GlobalHotKey::shared().onPressed = [this] { hotKeyPressed(); };
@@ -169,6 +171,8 @@ void AppDelegate::applyHotKey()
 {
     if (m_hotKeyApplier)
         m_hotKeyApplier->applyHotKey();
+    if (m_statusController)
+        m_statusController->updateIcon();
 }
 
 void AppDelegate::createPanel()
@@ -178,6 +182,28 @@ void AppDelegate::createPanel()
     QTimer::singleShot(0, m_panel->window.get(), &HistoryPanel::warmUp);
     // The settings window comes with its own step; until then the panel's way there leads
     // nowhere.
+}
+
+void AppDelegate::createStatusItem()
+{
+    m_statusController = std::make_unique<StatusItemController>(m_store, m_settings);
+    m_statusController->onShowHistory = [this] {
+        if (PanelController *controller = panelController())
+            controller->show();
+    };
+    m_statusController->onOpenSettings = [] {
+        // The settings window comes with its own step.
+    };
+    // Into the application in front when the entry is chosen.
+    m_statusController->onChoose = [this](const ClipItem &item) {
+        if (PanelController *controller = panelController())
+            controller->paste(item, false, m_workspace->frontmostApplication());
+    };
+}
+
+StatusItemController *AppDelegate::statusController() const
+{
+    return m_statusController.get();
 }
 
 PasteService *AppDelegate::pasteService() const

@@ -17,6 +17,7 @@ class PanelController;
 class PasteService;
 class Pasteboard;
 class SingleInstance;
+class StatusItemController;
 class Workspace;
 
 // The application: creates the long-lived services in a fixed order at launch, owns them for
@@ -25,9 +26,9 @@ class Workspace;
 // Launch, in this order: refuse to run twice; the launch line on standard error; the system
 // services (the clipboard, the desktop and the keyboard of the X11 session); load the history;
 // create and start the clipboard monitor; the paste service; the panel controller with its
-// window; the hot key's handler and the two settings callbacks; register the hot key. The services
-// every later part needs exist before anything can call back into them, and the hot key is
-// registered only once its handler is in place.
+// window; the tray icon with its menu; the hot key's handler and the two settings callbacks;
+// register the hot key. The services every later part needs exist before anything can call
+// back into them, and the hot key is registered only once its handler is in place.
 class AppDelegate : public QObject
 {
     Q_OBJECT
@@ -57,6 +58,7 @@ public:
     Workspace *workspace() const { return m_workspace.get(); }
     ClipboardMonitor *monitor() const { return m_monitor.get(); }
     PasteService *pasteService() const;
+    StatusItemController *statusController() const;
     PanelController *panelController() const;
     HistoryPanel *historyPanel() const;
 
@@ -67,6 +69,7 @@ private:
     bool createSystemServices();
     void hotKeyPressed();
     void createPanel();
+    void createStatusItem();
 
     AppSettings &m_settings;
     HistoryStore &m_store;
@@ -81,6 +84,7 @@ private:
     // The paste service, the panel and everything they stand on.
     struct Panel;
     std::unique_ptr<Panel> m_panel;
+    std::unique_ptr<StatusItemController> m_statusController;
     bool m_terminated = false;
 };
 

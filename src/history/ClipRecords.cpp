@@ -1,5 +1,9 @@
 #include "history/ClipRecords.h"
 
+#include "history/Graphemes.h"
+
+#include <QFileInfo>
+
 #include <algorithm>
 
 namespace tessaly {
@@ -159,6 +163,78 @@ QList<QUrl> ClipItem::fileURLs() const
     for (const QString &path : *filePaths)
         urls.append(QUrl::fromLocalFile(path));
     return urls;
+}
+
+namespace {
+
+// Line breaks: LF, VT, FF, CR, NEL, LINE SEPARATOR, PARAGRAPH SEPARATOR.
+bool isLineBreak(QChar c)
+{
+    const char16_t u = c.unicode();
+    return (u >= 0x0A && u <= 0x0D) || u == 0x85 || u == 0x2028 || u == 0x2029;
+}
+
+// White space within a line: the tab and the space separators.
+bool isHorizontalSpace(QChar c)
+{
+    return c == u'\t' || c.category() == QChar::Separator_Space;
+}
+
+QString trimmedHorizontally(QStringView line)
+{
+    qsizetype start = 0;
+    qsizetype end = line.size();
+    while (start < end && isHorizontalSpace(line[start]))
+        ++start;
+    while (end > start && isHorizontalSpace(line[end - 1]))
+        --end;
+    return line.sliced(start, end - start).toString();
+}
+
+QString textTitle(const QString &text)
+{
+    constexpr qsizetype longestLook = 700;
+    constexpr qsizetype longestTitle = 48;
+    QString head = Graphemes::prefix(text.trimmed(), longestLook);
+    head.replace(u'\t', QStringLiteral("    "));
+    QString line;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= head.size(); ++i) {
+        if (i < head.size() && !isLineBreak(head[i]))
+            continue;
+        line = trimmedHorizontally(QStringView(head).sliced(start, i - start));
+        if (!line.isEmpty())
+            break;
+        start = i + 1;
+    }
+    if (Graphemes::count(line) <= longestTitle)
+        return line;
+    return Graphemes::prefix(line, longestTitle) + u'…';
+}
+
+} // namespace
+
+QString ClipItem::menuTitle() const
+{
+    switch (kind) {
+    case ClipKind::File: {
+        const QStringList paths = filePaths.value_or(QStringList{});
+        if (paths.isEmpty())
+            return QStringLiteral("Arquivo");
+        const auto name = [](const QString &path) {
+            return path == u"/" ? path : QFileInfo(path).fileName();
+        };
+        if (paths.size() == 1)
+            return name(paths.first());
+        return name(paths.first()) + QStringLiteral(" + ") + QString::number(paths.size() - 1);
+    }
+    case ClipKind::Image:
+        if (!imageWidth || !imageHeight)
+            return QStringLiteral("Imagem");
+        return QStringLiteral("Imagem %1 × %2").arg(*imageWidth).arg(*imageHeight);
+    default:
+        return textTitle(text.value_or(QString()));
+    }
 }
 
 } // namespace tessaly

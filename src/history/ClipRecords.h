@@ -88,6 +88,10 @@ struct ClipItem
     // filePaths as file URLs, in order; empty when there are none.
     QList<QUrl> fileURLs() const;
 
+    // The entry in one line, for the tray menu: "a.txt + 2" for files, "Imagem 1920 × 1080" for
+    // images, else the first non-blank line of the text, cut to 48 characters and "…".
+    QString menuTitle() const;
+
     // Whether the entry is found by a search text (taken as one piece): in its text, one of its
     // paths or its source application's name, ignoring letter case but not accents; an image
     // entry is also found by any piece of the words "imagem" and "image".

@@ -24,6 +24,14 @@ const QHash<QString, QString> &symbolFiles()
         {QStringLiteral("pin"), QStringLiteral("pin.svg")},
         {QStringLiteral("pin.fill"), QStringLiteral("pin-fill.svg")},
         {QStringLiteral("trash"), QStringLiteral("trash3.svg")},
+        // The tray's icon and menu.
+        {QStringLiteral("square.on.square"), QStringLiteral("copy.svg")},
+        {QStringLiteral("doc.on.clipboard"), QStringLiteral("clipboard.svg")},
+        {QStringLiteral("pause.circle"), QStringLiteral("pause-circle.svg")},
+        {QStringLiteral("play.circle"), QStringLiteral("play-circle.svg")},
+        {QStringLiteral("text.alignleft"), QStringLiteral("text-left.svg")},
+        {QStringLiteral("paintpalette"), QStringLiteral("palette.svg")},
+        {QStringLiteral("doc"), QStringLiteral("file-earmark.svg")},
     };
     return files;
 }

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 using namespace tessaly;
+using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
@@ -219,6 +220,60 @@ TEST(ClipRecords, FileUrlsFollowFilePaths)
     ASSERT_EQ(urls.size(), 2);
     EXPECT_EQ(urls[0].toLocalFile(), QStringLiteral("/tmp/a b.txt"));
     EXPECT_EQ(urls[1], QUrl(QStringLiteral("file:///x")));
+}
+
+TEST(ClipRecords, MenuTitleIsOneShortLine)
+{
+    const auto text = [](const QString &value) {
+        ClipItem item;
+        item.text = value;
+        return item.menuTitle();
+    };
+    const QString letters60 = QString(60, u'a');
+    const QString flag = QStringLiteral("🇧🇷");
+    const QString family = QStringLiteral("👨‍👩‍👧‍👦");
+    const struct
+    {
+        QString copied;
+        QString title;
+    } texts[] = {
+        {QStringLiteral("\n\n   hello\tworld   \nmore\nlines"), QStringLiteral("hello    world")},
+        {letters60, QString(48, u'a') + u'…'},
+        {QString(48, u'b'), QString(48, u'b')},
+        {QStringLiteral("  \n \r\n \t "), QString()},
+        {QString(), QString()},
+        // Cut by user-perceived characters: 50 flags keep 48 whole flags.
+        {flag.repeated(50), flag.repeated(48) + u'…'},
+        {family.repeated(3), family.repeated(3)},
+        // Every line break splits, NEL and the Unicode separators included.
+        {QStringLiteral(" \u2028primeira\u2029segunda"), QStringLiteral("primeira")},
+        {QString(QChar(0x85)) + QChar(0x0B) + u"uma"_s + QChar(0x0C) + u"duas"_s,
+         QStringLiteral("uma")},
+        {QStringLiteral("\u00A0 שלום עולם \u00A0"), QStringLiteral("שלום עולם")},
+        // A tab counts as four characters towards the 48.
+        {QStringLiteral("\t").repeated(12) + QStringLiteral("x\t") + QString(50, u'c'),
+         QStringLiteral("x    ") + QString(43, u'c') + u'…'},
+    };
+    for (const auto &[copied, title] : texts)
+        EXPECT_EQ(text(copied), title) << copied.left(40).toStdString();
+    // A single line of 200,000 characters gives one line of 48 and the ellipsis.
+    EXPECT_EQ(text(QString(200'000, u'z')), QString(48, u'z') + u'…');
+
+    ClipItem files;
+    files.kind = ClipKind::File;
+    EXPECT_EQ(files.menuTitle(), u"Arquivo");
+    files.filePaths = QStringList{QStringLiteral("/tmp/a.txt")};
+    EXPECT_EQ(files.menuTitle(), u"a.txt");
+    files.filePaths = QStringList{QStringLiteral("/tmp/a.txt"), QStringLiteral("/tmp/b.txt"),
+                                  QStringLiteral("/tmp/c.txt")};
+    EXPECT_EQ(files.menuTitle(), u"a.txt + 2");
+
+    ClipItem image;
+    image.kind = ClipKind::Image;
+    image.imageWidth = 1920;
+    EXPECT_EQ(image.menuTitle(), u"Imagem");
+    image.imageHeight = 1080;
+    EXPECT_EQ(image.menuTitle(), QStringLiteral("Imagem 1920 × 1080"));
 }
 
 TEST(ClipRecords, EqualityComparesEveryField)

@@ -1,0 +1,108 @@
+// Times the tray menu in the real program's setup on a private X display: rebuilding the menu
+// (as it is rebuilt each time it opens) with 500 entries in the history, and from choosing
+// "Mostrar histórico" to the panel's first frame.
+
+#include "app/AppDelegate.h"
+#include "app/StatusItemController.h"
+#include "history/HistoryStore.h"
+#include "panel/HistoryPanel.h"
+#include "panel/PanelController.h"
+#include "settings/AppSettings.h"
+#include "support/TestSupport.h"
+#include "support/XServer.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QMenu>
+#include <QQuickView>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+using namespace tessaly;
+
+namespace {
+
+double median(std::vector<double> samples)
+{
+    std::sort(samples.begin(), samples.end());
+    return samples[samples.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QTemporaryDir temp;
+    qputenv("XDG_DATA_HOME", temp.filePath(QStringLiteral("data")).toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", temp.filePath(QStringLiteral("config")).toLocal8Bit());
+    QDir().mkpath(temp.filePath(QStringLiteral("runtime")));
+    QFile::setPermissions(temp.filePath(QStringLiteral("runtime")),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", temp.filePath(QStringLiteral("runtime")).toLocal8Bit());
+
+    test::XServer server;
+    if (!server.start()) {
+        std::fprintf(stderr, "no X display: %s\n", qPrintable(server.errorString()));
+        return 1;
+    }
+    qunsetenv("QT_QPA_PLATFORM");
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    AppSettings::redirectShared(temp.filePath(QStringLiteral("config/Tessaly/Tessaly.conf")));
+    AppSettings::shared().setMaxItems(500);
+    HistoryStore store(temp.filePath(QStringLiteral("data/Tessaly")));
+    store.setLimitProvider([] { return 500; });
+    for (int i = 0; i < 500; ++i)
+        store.add(test::textCapture(
+            QStringLiteral("Entrada número %1\ncom uma segunda linha e mais texto").arg(i)));
+
+    AppDelegate delegate(AppSettings::shared(), store);
+    if (delegate.applicationDidFinishLaunching() != AppDelegate::Launch::Running) {
+        std::fprintf(stderr, "the program did not start\n");
+        return 1;
+    }
+    StatusItemController *tray = delegate.statusController();
+    QQuickView *view = delegate.historyPanel()->view();
+    test::waitUntil([] { return false; }, 1000); // idle after the start
+
+    std::vector<double> rebuilds;
+    for (int i = 0; i < 200; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        tray->menuNeedsUpdate();
+        rebuilds.push_back(double(timer.nsecsElapsed()) / 1e6);
+    }
+
+    std::vector<double> openings;
+    for (int i = 0; i < 21; ++i) {
+        bool drawn = false;
+        const auto connection =
+            QObject::connect(view, &QQuickWindow::frameSwapped, [&] { drawn = true; });
+        QElapsedTimer timer;
+        timer.start();
+        tray->menu()->actions().constFirst()->trigger(); // "Mostrar histórico"
+        const bool ok = test::waitUntil([&] { return drawn && view->isVisible(); }, 5000);
+        const double ms = double(timer.nsecsElapsed()) / 1e6;
+        QObject::disconnect(connection);
+        delegate.panelController()->hide();
+        test::waitUntil([] { return false; }, 150);
+        if (!ok) {
+            std::fprintf(stderr, "the panel did not open\n");
+            return 1;
+        }
+        if (i > 0) // the first opening builds the cards
+            openings.push_back(ms);
+    }
+
+    std::printf("tray menu, 500 entries in the history:\n");
+    std::printf("  menu rebuild, median of 200          %7.2f ms (slowest %.2f)\n",
+                median(rebuilds), *std::max_element(rebuilds.begin(), rebuilds.end()));
+    std::printf("  \"Mostrar histórico\" to first frame  %7.1f ms median of 20 (slowest %.1f)\n",
+                median(openings), *std::max_element(openings.begin(), openings.end()));
+    return 0;
+}
