@@ -3,6 +3,7 @@
 // as a panel does) and an XEmbed tray (trayer), clicked and used with the keyboard.
 
 #include "TessalyProcessTest.h"
+#include "capture/ClipboardReader.h"
 #include "history/HistoryStore.h"
 #include "history/IndexCoding.h"
 #include "history/PrivateFiles.h"
@@ -208,14 +209,25 @@ TEST_F(TrayE2ETest, AnXEmbedTrayHoldsTheIconAndItsMenuWorksFromTheKeyboard)
                                    u"Lista:\n- pão\n- café"_s,
                                    u"   \n\t  linha com espaços à frente"_s,
                                    u"مرحبا بالعالم"_s,
-                                   u"🇧🇷 Bom dia! 👨‍👩‍👧‍👦"_s,
                                    QString(120, u'x'),
-                                   u"senha? não: só um texto"_s,
                                    u"a & b"_s,
                                    u"fixado no topo"_s};
-        for (const QString &text : texts)
-            store.add(tessaly::test::textCapture(text));
-        store.togglePin(store.items().constFirst().id);
+        for (const QString &text : texts) {
+            tessaly::Capture capture = tessaly::test::textCapture(text);
+            capture.kind = tessaly::ClipboardReader::classify(text);
+            store.add(capture);
+        }
+        tessaly::Capture image = tessaly::test::textCapture(u"imagem"_s);
+        image.kind = tessaly::ClipKind::Image;
+        image.text.reset();
+        image.imageWidth = 1920;
+        image.imageHeight = 1080;
+        store.add(image);
+        tessaly::Capture files = tessaly::test::textCapture(u"arquivos"_s);
+        files.kind = tessaly::ClipKind::File;
+        files.filePaths = QStringList{u"/home/ana/relatório.pdf"_s, u"/home/ana/notas.txt"_s};
+        store.add(files);
+        store.togglePin(store.items().at(2).id); // "fixado no topo"
         store.waitForPendingWrites();
     }
 
@@ -311,8 +323,8 @@ TEST_F(TrayE2ETest, AnXEmbedTrayHoldsTheIconAndItsMenuWorksFromTheKeyboard)
         const QString file = screenshots + (dark ? u"/menu-dark.png"_s : u"/menu-light.png"_s);
         ASSERT_TRUE(picture.copy().save(file)) << file.toStdString();
 
-        // The keyboard: past "Mostrar histórico" and the eleven... ten entries to the pause
-        // item, then Return.
+        // The keyboard: past "Mostrar histórico" and the ten entries to the pause item, then
+        // Return.
         for (int step = 0; step < 12; ++step)
             run(u"xdotool"_s, {u"key"_s, u"Down"_s});
         ASSERT_EQ(run(u"xdotool"_s, {u"key"_s, u"Return"_s}), 0);
