@@ -89,6 +89,16 @@ QIcon StatusItemController::symbolIcon(const QString &symbol, const QColor &colo
     return icon;
 }
 
+QIcon StatusItemController::menuIcon(const QString &symbol)
+{
+    const QColor color = m_menu->palette().color(QPalette::Active, QPalette::WindowText);
+    const QString key = symbol + u'@' + color.name(QColor::HexArgb);
+    auto cached = m_menuIcons.constFind(key);
+    if (cached == m_menuIcons.cend())
+        cached = m_menuIcons.insert(key, symbolIcon(symbol, color));
+    return *cached;
+}
+
 void StatusItemController::updateIcon()
 {
     const QString symbol =
@@ -141,8 +151,7 @@ void StatusItemController::addEntry(const StatusMenuEntry &entry)
     action->setShortcut(entry.shortcut);
     action->setShortcutVisibleInContextMenu(true);
     if (!entry.symbol.isEmpty())
-        action->setIcon(symbolIcon(
-            entry.symbol, m_menu->palette().color(QPalette::Active, QPalette::WindowText)));
+        action->setIcon(menuIcon(entry.symbol));
     const StatusAction what = entry.action;
     const QUuid id = entry.itemID;
     connect(action, &QAction::triggered, this, [this, what, id] {

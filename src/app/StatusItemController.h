@@ -2,13 +2,14 @@
 
 #include "history/ClipRecords.h"
 
+#include <QHash>
+#include <QIcon>
 #include <QObject>
 #include <QUuid>
 
 #include <functional>
 #include <memory>
 
-class QIcon;
 class QMenu;
 class QSystemTrayIcon;
 class QTimer;
@@ -62,6 +63,8 @@ public:
 
 private:
     void addEntry(const StatusMenuEntry &entry);
+    // The menu's symbols, drawn once per colour.
+    QIcon menuIcon(const QString &symbol);
     void scheduleRebuild();
 
     HistoryStore &m_store;
@@ -69,6 +72,7 @@ private:
     std::unique_ptr<QMenu> m_menu;
     std::unique_ptr<QSystemTrayIcon> m_statusItem;
     QString m_iconSymbol;
+    QHash<QString, QIcon> m_menuIcons;
     QTimer *m_rebuild = nullptr;
 };
 
