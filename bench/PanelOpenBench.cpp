@@ -3,6 +3,7 @@
 // the panel's window has drawn. The first opening is reported apart (it builds the cards);
 // then the median of 20 openings over a history of 50 entries.
 
+#include "ProgramBed.h"
 #include "app/AppDelegate.h"
 #include "history/HistoryStore.h"
 #include "hotkey/HotKeyCombo.h"
@@ -11,13 +12,10 @@
 #include "platform/x11/X11KeySynth.h"
 #include "settings/AppSettings.h"
 #include "support/TestSupport.h"
-#include "support/XServer.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QQuickView>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
@@ -27,25 +25,14 @@ using namespace tessaly;
 
 int main(int argc, char **argv)
 {
-    QTemporaryDir temp;
-    qputenv("XDG_DATA_HOME", temp.filePath(QStringLiteral("data")).toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", temp.filePath(QStringLiteral("config")).toLocal8Bit());
-    QDir().mkpath(temp.filePath(QStringLiteral("runtime")));
-    QFile::setPermissions(temp.filePath(QStringLiteral("runtime")),
-                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    qputenv("XDG_RUNTIME_DIR", temp.filePath(QStringLiteral("runtime")).toLocal8Bit());
-
-    test::XServer server;
-    if (!server.start()) {
-        std::fprintf(stderr, "no X display: %s\n", qPrintable(server.errorString()));
+    bench::ProgramBed bed;
+    if (!bed.start())
         return 1;
-    }
-    qunsetenv("QT_QPA_PLATFORM");
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
 
-    AppSettings::redirectShared(temp.filePath(QStringLiteral("config/Tessaly/Tessaly.conf")));
-    HistoryStore store(temp.filePath(QStringLiteral("data/Tessaly")));
+    AppSettings::redirectShared(bed.settingsPath());
+    HistoryStore store(bed.historyDirectory());
     store.setLimitProvider([] { return 50; });
     for (int i = 0; i < 50; ++i)
         store.add(

@@ -2,6 +2,7 @@
 // (as it is rebuilt each time it opens) with 500 entries in the history, and from choosing
 // "Mostrar histórico" to the panel's first frame.
 
+#include "ProgramBed.h"
 #include "app/AppDelegate.h"
 #include "app/StatusItemController.h"
 #include "history/HistoryStore.h"
@@ -9,14 +10,11 @@
 #include "panel/PanelController.h"
 #include "settings/AppSettings.h"
 #include "support/TestSupport.h"
-#include "support/XServer.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QMenu>
 #include <QQuickView>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
@@ -36,26 +34,15 @@ double median(std::vector<double> samples)
 
 int main(int argc, char **argv)
 {
-    QTemporaryDir temp;
-    qputenv("XDG_DATA_HOME", temp.filePath(QStringLiteral("data")).toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", temp.filePath(QStringLiteral("config")).toLocal8Bit());
-    QDir().mkpath(temp.filePath(QStringLiteral("runtime")));
-    QFile::setPermissions(temp.filePath(QStringLiteral("runtime")),
-                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    qputenv("XDG_RUNTIME_DIR", temp.filePath(QStringLiteral("runtime")).toLocal8Bit());
-
-    test::XServer server;
-    if (!server.start()) {
-        std::fprintf(stderr, "no X display: %s\n", qPrintable(server.errorString()));
+    bench::ProgramBed bed;
+    if (!bed.start())
         return 1;
-    }
-    qunsetenv("QT_QPA_PLATFORM");
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
 
-    AppSettings::redirectShared(temp.filePath(QStringLiteral("config/Tessaly/Tessaly.conf")));
+    AppSettings::redirectShared(bed.settingsPath());
     AppSettings::shared().setMaxItems(500);
-    HistoryStore store(temp.filePath(QStringLiteral("data/Tessaly")));
+    HistoryStore store(bed.historyDirectory());
     store.setLimitProvider([] { return 500; });
     for (int i = 0; i < 500; ++i)
         store.add(test::textCapture(

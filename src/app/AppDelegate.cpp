@@ -109,6 +109,7 @@ AppDelegate::Launch AppDelegate::applicationDidFinishLaunching()
     m_instance = std::make_unique<SingleInstance>();
     if (!m_instance->claim())
         return Launch::AlreadyRunning;
+    connect(m_instance.get(), &SingleInstance::requested, this, &AppDelegate::handleRequest);
 
     // The launch line.
     logLine(QStringLiteral("Tessaly iniciado — pasteboard %1")
@@ -219,6 +220,22 @@ PanelController *AppDelegate::panelController() const
 HistoryPanel *AppDelegate::historyPanel() const
 {
     return m_panel ? m_panel->window.get() : nullptr;
+}
+
+void AppDelegate::handleRequest(SingleInstance::Request request)
+{
+    switch (request) {
+    case SingleInstance::Request::Toggle:
+        hotKeyPressed();
+        break;
+    case SingleInstance::Request::Reopen:
+    case SingleInstance::Request::Settings:
+        // The settings window comes with its own step.
+        break;
+    case SingleInstance::Request::Quit:
+        QCoreApplication::quit();
+        break;
+    }
 }
 
 void AppDelegate::hotKeyPressed()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/SingleInstance.h"
+
 #include <QObject>
 #include <QString>
 
@@ -16,7 +18,6 @@ class HistoryPanel;
 class PanelController;
 class PasteService;
 class Pasteboard;
-class SingleInstance;
 class StatusItemController;
 class Workspace;
 
@@ -64,6 +65,8 @@ public:
 
     // (Re)registers settings.hotKey and publishes the outcome in settings.hotKeyRegistered.
     void applyHotKey();
+    // What a later start of the program asks for (or this start's own option, once launched).
+    void handleRequest(SingleInstance::Request request);
 
 private:
     bool createSystemServices();

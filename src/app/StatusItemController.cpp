@@ -54,8 +54,10 @@ StatusItemController::StatusItemController(HistoryStore &store, AppSettings &set
             menuNeedsUpdate();
     });
     connect(&m_store, &HistoryStore::itemsChanged, this, &StatusItemController::scheduleRebuild);
-    connect(&m_settings, &AppSettings::isPausedChanged, this,
-            &StatusItemController::scheduleRebuild);
+    connect(&m_settings, &AppSettings::isPausedChanged, this, [this] {
+        updateIcon(); // paused from anywhere, the settings window included
+        scheduleRebuild();
+    });
     connect(&m_settings, &AppSettings::hotKeyChanged, this, &StatusItemController::scheduleRebuild);
 
     menuNeedsUpdate();

@@ -25,20 +25,26 @@ using tessaly::test::waitUntil;
 namespace {
 
 class PanelE2ETest : public tessaly::test::TessalyProcessTest
-{};
+{
+protected:
+    // The program with another application's window "Alvo" in front and three entries.
+    void startWithThreeEntries(TextTarget &target)
+    {
+        ASSERT_TRUE(startTessaly());
+        ASSERT_TRUE(startTarget(target, u"Alvo"_s));
+        ASSERT_TRUE(waitUntilActive(u"Alvo"_s));
+        copy(u"alfa primeiro"_s);
+        copy(u"beta segundo"_s);
+        copy(u"gama terceiro"_s);
+    }
+};
 
 } // namespace
 
 TEST_F(PanelE2ETest, HotKeyQueryAndReturnPasteIntoTheApplicationInFront)
 {
-    ASSERT_TRUE(startTessaly());
     TextTarget target;
-    ASSERT_TRUE(startTarget(target, u"Alvo"_s));
-
-    ASSERT_TRUE(waitUntilActive(u"Alvo"_s));
-    copy(u"alfa primeiro"_s);
-    copy(u"beta segundo"_s);
-    copy(u"gama terceiro"_s);
+    ASSERT_NO_FATAL_FAILURE(startWithThreeEntries(target));
 
     ASSERT_EQ(run(u"xdotool"_s, {u"mousemove"_s, u"300"_s, u"150"_s}), 0);
     ASSERT_EQ(run(u"xdotool"_s, {u"key"_s, u"ctrl+shift+v"_s}), 0);
@@ -165,13 +171,8 @@ TEST_F(PanelE2ETest, NoClipboardOwnerHoldsUpThePanelOrTheNextCopy)
 // owner freezes nothing, and text that is there goes into the query.
 TEST_F(PanelE2ETest, APasteIntoTheSearchFieldNeverWaitsOnTheMainThread)
 {
-    ASSERT_TRUE(startTessaly());
     TextTarget target;
-    ASSERT_TRUE(startTarget(target, u"Alvo"_s));
-    ASSERT_TRUE(waitUntilActive(u"Alvo"_s));
-    copy(u"alfa primeiro"_s);
-    copy(u"beta segundo"_s);
-    copy(u"gama terceiro"_s);
+    ASSERT_NO_FATAL_FAILURE(startWithThreeEntries(target));
 
     startOwner({u"stall"_s});
     ASSERT_EQ(run(u"xdotool"_s, {u"key"_s, u"ctrl+shift+v"_s}), 0);

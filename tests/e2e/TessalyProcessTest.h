@@ -67,23 +67,32 @@ protected:
     // The panel's window and its geometry on the screen, when it is shown.
     std::optional<QRect> panelGeometry()
     {
+        const QList<QRect> shown = visibleWindows({u"--name"_s, u"^Tessaly$"_s});
+        return shown.isEmpty() ? std::nullopt : std::optional<QRect>(shown.first());
+    }
+
+    // The screen rectangles of the viewable windows that `xdotool search --onlyvisible` finds
+    // with these criteria (--name PATTERN, --class PATTERN …), in its order.
+    QList<QRect> visibleWindows(const QStringList &criteria)
+    {
         QByteArray ids;
-        if (run(u"xdotool"_s, {u"search"_s, u"--onlyvisible"_s, u"--name"_s, u"^Tessaly$"_s},
-                &ids) != 0)
-            return std::nullopt;
-        const QByteArray id = ids.trimmed().split('\n').value(0);
-        if (id.isEmpty())
-            return std::nullopt;
-        QByteArray info;
-        if (run(u"xwininfo"_s, {u"-id"_s, QString::fromLatin1(id)}, &info) != 0 ||
-            !info.contains("IsViewable"))
-            return std::nullopt;
-        const auto number = [&](const char *label) {
-            const QRegularExpression pattern(QString::fromLatin1(label) + u":\\s+(-?\\d+)"_s);
-            return pattern.match(QString::fromLatin1(info)).captured(1).toInt();
-        };
-        return QRect(number("Absolute upper-left X"), number("Absolute upper-left Y"),
-                     number("Width"), number("Height"));
+        if (run(u"xdotool"_s, QStringList{u"search"_s, u"--onlyvisible"_s} + criteria, &ids) != 0)
+            return {};
+        QList<QRect> windows;
+        for (const QByteArray &id : ids.trimmed().split('\n')) {
+            QByteArray info;
+            if (id.isEmpty() ||
+                run(u"xwininfo"_s, {u"-id"_s, QString::fromLatin1(id)}, &info) != 0 ||
+                !info.contains("IsViewable"))
+                continue;
+            const auto number = [&](const char *label) {
+                const QRegularExpression pattern(QString::fromLatin1(label) + u":\\s+(-?\\d+)"_s);
+                return pattern.match(QString::fromLatin1(info)).captured(1).toInt();
+            };
+            windows.append(QRect(number("Absolute upper-left X"), number("Absolute upper-left Y"),
+                                 number("Width"), number("Height")));
+        }
+        return windows;
     }
 
     bool panelShown() { return panelGeometry().has_value(); }

@@ -1,0 +1,46 @@
+#pragma once
+
+// What a benchmark of the whole program stands on: a home of its own in a temporary folder
+// (XDG data, configuration and runtime directories) and a private X display, both set up
+// before the QApplication exists.
+
+#include "support/XServer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+namespace tessaly::bench {
+
+struct ProgramBed
+{
+    QTemporaryDir temp;
+    test::XServer server;
+
+    // Answers false, with a message, when there is no display.
+    bool start()
+    {
+        qputenv("XDG_DATA_HOME", temp.filePath(QStringLiteral("data")).toLocal8Bit());
+        qputenv("XDG_CONFIG_HOME", temp.filePath(QStringLiteral("config")).toLocal8Bit());
+        QDir().mkpath(temp.filePath(QStringLiteral("runtime")));
+        QFile::setPermissions(temp.filePath(QStringLiteral("runtime")),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv("XDG_RUNTIME_DIR", temp.filePath(QStringLiteral("runtime")).toLocal8Bit());
+        if (!server.start()) {
+            std::fprintf(stderr, "no X display: %s\n", qPrintable(server.errorString()));
+            return false;
+        }
+        qunsetenv("QT_QPA_PLATFORM");
+        return true;
+    }
+
+    QString settingsPath() const
+    {
+        return temp.filePath(QStringLiteral("config/Tessaly/Tessaly.conf"));
+    }
+    QString historyDirectory() const { return temp.filePath(QStringLiteral("data/Tessaly")); }
+};
+
+} // namespace tessaly::bench
