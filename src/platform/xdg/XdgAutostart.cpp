@@ -84,8 +84,11 @@ QString XdgAutostart::entryText() const
                           "Comment=Histórico da área de transferência\n"
                           "Exec=%1\n"
                           "Terminal=false\n"
+                          "Icon=br.com.norvale.tessaly\n"
                           "Categories=Utility;\n"
-                          "X-GNOME-Autostart-enabled=true\n")
+                          "X-GNOME-Autostart-enabled=true\n"
+                          // After the session's tray is up, so that the icon finds it.
+                          "X-GNOME-Autostart-Delay=2\n")
         .arg(execArgument(m_executable));
 }
 
