@@ -20,6 +20,8 @@ TESSALY_PACKAGES=(
     xvfb openbox xclip xdotool x11-xkb-utils xkb-data x11-utils xterm xcompmgr
     # trays: an XEmbed one, a StatusNotifier one of the tests' own (python3-dbus), a dark theme
     trayer python3-dbus qt6-gtk-platformtheme
+    # the package and its checks; colour emoji
+    desktop-file-utils appstream lintian file fonts-noto-color-emoji
     dbus dbus-x11 at-spi2-core libglib2.0-bin x11-xserver-utils
     # a GTK 3 text field (Python) for the caret tests
     python3-gi gir1.2-gtk-3.0
