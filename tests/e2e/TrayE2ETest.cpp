@@ -210,7 +210,7 @@ TEST_F(TrayE2ETest, AnXEmbedTrayHoldsTheIconAndItsMenuWorksFromTheKeyboard)
                                    u"   \n\t  linha com espaços à frente"_s,
                                    u"مرحبا بالعالم"_s,
                                    QString(120, u'x'),
-                                   u"a & b"_s,
+                                   u"Bom dia! 🙂 a & b"_s,
                                    u"fixado no topo"_s};
         for (const QString &text : texts) {
             tessaly::Capture capture = tessaly::test::textCapture(text);
