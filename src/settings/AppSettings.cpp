@@ -95,9 +95,21 @@ QString AppSettings::storePath() const
 const QStringList &AppSettings::defaultIgnoredBundleIDs()
 {
     static const QStringList ids = {
-        QStringLiteral("com.apple.keychainaccess"), QStringLiteral("com.apple.Passwords"),
-        QStringLiteral("com.1password.1password"),  QStringLiteral("com.agilebits.onepassword7"),
-        QStringLiteral("com.bitwarden.desktop"),    QStringLiteral("com.lastpass.LastPass"),
+        QStringLiteral("com.apple.keychainaccess"),
+        QStringLiteral("com.apple.Passwords"),
+        QStringLiteral("com.1password.1password"),
+        QStringLiteral("com.agilebits.onepassword7"),
+        QStringLiteral("com.bitwarden.desktop"),
+        QStringLiteral("com.lastpass.LastPass"),
+        // The same password managers, and others, as Linux desktops name them.
+        QStringLiteral("org.keepassxc.KeePassXC"),
+        QStringLiteral("1password"),
+        QStringLiteral("bitwarden"),
+        QStringLiteral("keepass2"),
+        QStringLiteral("org.gnome.seahorse.Application"),
+        QStringLiteral("org.gnome.World.Secrets"),
+        QStringLiteral("org.kde.kwalletmanager5"),
+        QStringLiteral("org.kde.kwalletmanager"),
     };
     return ids;
 }
@@ -111,6 +123,14 @@ const QHash<QString, QString> &AppSettings::knownAppNames()
         {QStringLiteral("com.agilebits.onepassword7"), QStringLiteral("1Password 7")},
         {QStringLiteral("com.bitwarden.desktop"), QStringLiteral("Bitwarden")},
         {QStringLiteral("com.lastpass.LastPass"), QStringLiteral("LastPass")},
+        {QStringLiteral("org.keepassxc.KeePassXC"), QStringLiteral("KeePassXC")},
+        {QStringLiteral("1password"), QStringLiteral("1Password")},
+        {QStringLiteral("bitwarden"), QStringLiteral("Bitwarden")},
+        {QStringLiteral("keepass2"), QStringLiteral("KeePass")},
+        {QStringLiteral("org.gnome.seahorse.Application"), QStringLiteral("Senhas e chaves")},
+        {QStringLiteral("org.gnome.World.Secrets"), QStringLiteral("Segredos")},
+        {QStringLiteral("org.kde.kwalletmanager5"), QStringLiteral("Gerenciador de carteiras")},
+        {QStringLiteral("org.kde.kwalletmanager"), QStringLiteral("Gerenciador de carteiras")},
     };
     return names;
 }

@@ -39,7 +39,12 @@ TEST_F(AppSettingsTest, FreshStoreHasTheDefaults)
         (QStringList{
             QStringLiteral("com.apple.keychainaccess"), QStringLiteral("com.apple.Passwords"),
             QStringLiteral("com.1password.1password"), QStringLiteral("com.agilebits.onepassword7"),
-            QStringLiteral("com.bitwarden.desktop"), QStringLiteral("com.lastpass.LastPass")}));
+            QStringLiteral("com.bitwarden.desktop"), QStringLiteral("com.lastpass.LastPass"),
+            QStringLiteral("org.keepassxc.KeePassXC"), QStringLiteral("1password"),
+            QStringLiteral("bitwarden"), QStringLiteral("keepass2"),
+            QStringLiteral("org.gnome.seahorse.Application"),
+            QStringLiteral("org.gnome.World.Secrets"), QStringLiteral("org.kde.kwalletmanager5"),
+            QStringLiteral("org.kde.kwalletmanager")}));
     EXPECT_EQ(settings->panelPosition(), PanelPosition::Caret);
     EXPECT_FALSE(settings->isPaused());
     EXPECT_FALSE(settings->hasCompletedOnboarding());
@@ -48,7 +53,9 @@ TEST_F(AppSettingsTest, FreshStoreHasTheDefaults)
     EXPECT_FALSE(settings->lastPanelTopLeft());
     EXPECT_EQ(AppSettings::knownAppNames().value(QStringLiteral("com.apple.keychainaccess")),
               QStringLiteral("Acesso às Chaves"));
-    EXPECT_EQ(AppSettings::knownAppNames().size(), 6);
+    EXPECT_EQ(AppSettings::knownAppNames().value(QStringLiteral("org.gnome.World.Secrets")),
+              QStringLiteral("Segredos"));
+    EXPECT_EQ(AppSettings::knownAppNames().size(), 14);
 }
 
 TEST_F(AppSettingsTest, EveryValueSurvivesARestart)
