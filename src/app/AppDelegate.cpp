@@ -16,6 +16,7 @@
 #include "panel/PanelPlacer.h"
 #include "panel/PasteService.h"
 #include "panel/cards/CardBackends.h"
+#include "panel/cards/CardImageProvider.h"
 #include "panel/cards/IconCache.h"
 #include "platform/atspi/AtSpiCaretSource.h"
 #include "platform/x11/X11AccessibilityPermission.h"
@@ -26,11 +27,17 @@
 #include "platform/x11/X11Pasteboard.h"
 #include "platform/x11/X11Screens.h"
 #include "platform/x11/X11Workspace.h"
+#include "platform/xdg/DesktopEntries.h"
 #include "platform/xdg/XdgApplicationDirectory.h"
 #include "platform/xdg/XdgCardWorkspace.h"
+#include "platform/xdg/XdgAutostart.h"
 #include "settings/AppSettings.h"
+#include "settings/SettingsWindowController.h"
 
 #include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QSystemTrayIcon>
 #include <QTimer>
 
 #include <cstdio>
@@ -141,7 +148,12 @@ AppDelegate::Launch AppDelegate::applicationDidFinishLaunching()
     m_settings.onMaxItemsChange = [this] { m_store.trim(); };
     applyHotKey();
 
-    // Next: on the first launch, the welcome.
+    // The very first launch shows the welcome; the flag is stored first, so that a crash or a
+    // quit during the welcome does not show it again.
+    if (!m_settings.hasCompletedOnboarding()) {
+        m_settings.setHasCompletedOnboarding(true);
+        showSettings(true);
+    }
     return Launch::Running;
 }
 
@@ -157,6 +169,7 @@ bool AppDelegate::createSystemServices()
     }
     m_pasteboard = std::move(pasteboard);
     m_workspace = std::move(workspace);
+    m_launchAtLogin = std::make_unique<XdgAutostart>();
     // Before any window exists: no text field may ever wait for Qt's clipboard.
     m_fieldPaste = std::make_unique<FieldPaste>(*m_pasteboard);
 
@@ -181,8 +194,7 @@ void AppDelegate::createPanel()
     m_panel = std::make_unique<Panel>(m_settings, m_store, *m_monitor, *m_pasteboard, *m_workspace);
     // The first opening should not pay for building the view.
     QTimer::singleShot(0, m_panel->window.get(), &HistoryPanel::warmUp);
-    // The settings window comes with its own step; until then the panel's way there leads
-    // nowhere.
+    m_panel->controller->onOpenSettings = [this] { showSettings(false); };
 }
 
 void AppDelegate::createStatusItem()
@@ -192,9 +204,7 @@ void AppDelegate::createStatusItem()
         if (PanelController *controller = panelController())
             controller->show();
     };
-    m_statusController->onOpenSettings = [] {
-        // The settings window comes with its own step.
-    };
+    m_statusController->onOpenSettings = [this] { showSettings(false); };
     // Into the application in front when the entry is chosen.
     m_statusController->onChoose = [this](const ClipItem &item) {
         if (PanelController *controller = panelController())
@@ -230,12 +240,79 @@ void AppDelegate::handleRequest(SingleInstance::Request request)
         break;
     case SingleInstance::Request::Reopen:
     case SingleInstance::Request::Settings:
-        // The settings window comes with its own step.
+        showSettings(false);
         break;
     case SingleInstance::Request::Quit:
         QCoreApplication::quit();
         break;
     }
+}
+
+void AppDelegate::showSettings(bool welcome)
+{
+    if (!m_panel)
+        return;
+    if (!m_settingsWindow)
+        createSettingsWindow();
+    m_settingsWindow->present(welcome);
+}
+
+void AppDelegate::createSettingsWindow()
+{
+    Panel &panel = *m_panel;
+    ApplicationPicker::Services picker;
+    picker.listApplications = [] {
+        QList<PickableApplication> applications;
+        for (const DesktopEntry &entry : DesktopEntries::shared().all()) {
+            if (entry.noDisplay || entry.name.isEmpty())
+                continue;
+            applications.append({entry.id, entry.name,
+                                 entry.iconName.isEmpty() ? QUrl()
+                                                          : CardImageProvider::appIconUrl(entry.id)});
+        }
+        return applications;
+    };
+    picker.bundleIDOfFile = [](const QString &path) -> std::optional<QString> {
+        return DesktopEntries::bundleIDOfFile(path);
+    };
+    picker.chooseFiles = [](std::function<void(const QStringList &)> done) {
+        auto *dialog = new QFileDialog(nullptr, QStringLiteral("Escolha os apps a ignorar"),
+                                       QStringLiteral("/usr/share/applications"),
+                                       QStringLiteral("Aplicativos (*.desktop)"));
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        dialog->setFileMode(QFileDialog::ExistingFiles);
+        dialog->setLabelText(QFileDialog::Accept, QStringLiteral("Ignorar"));
+        QObject::connect(dialog, &QFileDialog::filesSelected, dialog, std::move(done));
+        dialog->open();
+    };
+
+    SettingsWindowController::Services services{
+        m_settings,
+        m_store,
+        panel.accessibility,
+        *m_launchAtLogin,
+        GlobalHotKey::shared(),
+        panel.keys,
+        PanelViewBackends{&panel.texts, &panel.pictures, &panel.cardWorkspace},
+        std::move(picker),
+    };
+    services.appName = [&panel](const QString &id) { return panel.icons.appName(id); };
+    services.appIcon = [&panel](const QString &id) {
+        return panel.icons.appIcon(id).isNull() ? QUrl() : CardImageProvider::appIconUrl(id);
+    };
+    services.revealFolder = [&panel](const QString &path) {
+        panel.cardWorkspace.revealFiles({QUrl::fromLocalFile(path)});
+    };
+    services.hasTray = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
+    services.quit = [] { QCoreApplication::quit(); };
+    services.shortVersion = QStringLiteral(TESSALY_SHORT_VERSION);
+    services.bringForward = [&panel](quintptr windowId) { panel.windowSystem.activate(windowId); };
+    services.hideApplication = [this] {
+        if (PanelController *controller = panelController(); controller && controller->isVisible())
+            controller->hide();
+    };
+    services.beep = [] { QApplication::beep(); };
+    m_settingsWindow = std::make_unique<SettingsWindowController>(std::move(services));
 }
 
 void AppDelegate::hotKeyPressed()
@@ -256,6 +333,8 @@ void AppDelegate::applicationWillTerminate()
     m_terminated = true;
     m_settings.onHotKeyChange = nullptr;
     m_settings.onMaxItemsChange = nullptr;
+    // A recording under way ends with the program (its stop registers nothing any more).
+    m_settingsWindow.reset();
     GlobalHotKey::shared().unregister();
     if (m_monitor)
         m_monitor->finish();

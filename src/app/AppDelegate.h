@@ -13,10 +13,12 @@ class AppSettings;
 class ClipboardMonitor;
 class FieldPaste;
 class HistoryStore;
+class LaunchAtLogin;
 class HotKeyApplier;
 class HistoryPanel;
 class PanelController;
 class PasteService;
+class SettingsWindowController;
 class Pasteboard;
 class StatusItemController;
 class Workspace;
@@ -28,7 +30,7 @@ class Workspace;
 // services (the clipboard, the desktop and the keyboard of the X11 session); load the history;
 // create and start the clipboard monitor; the paste service; the panel controller with its
 // window; the tray icon with its menu; the hot key's handler and the two settings callbacks;
-// register the hot key. The services every later part needs exist before anything can call
+// register the hot key; on the very first launch, the welcome. The services every later part needs exist before anything can call
 // back into them, and the hot key is registered only once its handler is in place.
 class AppDelegate : public QObject
 {
@@ -62,17 +64,23 @@ public:
     StatusItemController *statusController() const;
     PanelController *panelController() const;
     HistoryPanel *historyPanel() const;
+    // Absent until the settings are first shown.
+    SettingsWindowController *settingsWindow() const { return m_settingsWindow.get(); }
 
     // (Re)registers settings.hotKey and publishes the outcome in settings.hotKeyRegistered.
     void applyHotKey();
     // What a later start of the program asks for (or this start's own option, once launched).
     void handleRequest(SingleInstance::Request request);
+    // Builds the settings window on first use, then shows it in front; `welcome` turns its
+    // welcome section on.
+    void showSettings(bool welcome);
 
 private:
     bool createSystemServices();
     void hotKeyPressed();
     void createPanel();
     void createStatusItem();
+    void createSettingsWindow();
 
     AppSettings &m_settings;
     HistoryStore &m_store;
@@ -80,6 +88,7 @@ private:
     // Declared before the services that use them, so that they go last.
     std::unique_ptr<Pasteboard> m_pasteboard;
     std::unique_ptr<Workspace> m_workspace;
+    std::unique_ptr<LaunchAtLogin> m_launchAtLogin;
     // Pastes into the program's own text fields without Qt's blocking clipboard.
     std::unique_ptr<FieldPaste> m_fieldPaste;
     std::unique_ptr<ClipboardMonitor> m_monitor;
@@ -88,6 +97,7 @@ private:
     struct Panel;
     std::unique_ptr<Panel> m_panel;
     std::unique_ptr<StatusItemController> m_statusController;
+    std::unique_ptr<SettingsWindowController> m_settingsWindow;
     bool m_terminated = false;
 };
 

@@ -32,6 +32,13 @@ const QHash<QString, QString> &symbolFiles()
         {QStringLiteral("text.alignleft"), QStringLiteral("text-left.svg")},
         {QStringLiteral("paintpalette"), QStringLiteral("palette.svg")},
         {QStringLiteral("doc"), QStringLiteral("file-earmark.svg")},
+        // The settings window. The four below arrow.counterclockwise are drawn for this program.
+        {QStringLiteral("arrow.counterclockwise"), QStringLiteral("arrow-counterclockwise.svg")},
+        {QStringLiteral("checkmark.circle.fill"), QStringLiteral("check-circle-fill.svg")},
+        {QStringLiteral("exclamationmark.circle.fill"),
+         QStringLiteral("exclamation-circle-fill.svg")},
+        {QStringLiteral("minus.circle"), QStringLiteral("dash-circle.svg")},
+        {QStringLiteral("app.dashed"), QStringLiteral("app-dashed.svg")},
     };
     return files;
 }

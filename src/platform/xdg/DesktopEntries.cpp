@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 namespace tessaly {
@@ -34,6 +35,18 @@ DesktopEntries::DesktopEntries(const QStringList &applicationDirectories)
 QStringList DesktopEntries::defaultApplicationDirectories()
 {
     return QStandardPaths::standardLocations(QStandardPaths::ApplicationsLocation);
+}
+
+std::optional<QString> DesktopEntries::bundleIDOfFile(const QString &filePath)
+{
+    const QFileInfo info(filePath);
+    if (info.suffix() != u"desktop")
+        return std::nullopt;
+    const QString id = info.completeBaseName();
+    const auto entry = parse(filePath, id);
+    if (!entry || id.isEmpty())
+        return std::nullopt;
+    return id;
 }
 
 std::optional<DesktopEntry> DesktopEntries::parse(const QString &filePath, const QString &id)

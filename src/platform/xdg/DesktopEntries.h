@@ -48,6 +48,10 @@ public:
     static std::optional<DesktopEntry> parse(const QString &filePath, const QString &id);
 
     static QStringList defaultApplicationDirectories();
+    // The id of the application a desktop entry file chosen by the user describes (its file
+    // name without ".desktop"); absent when the file is not a readable application entry of a
+    // sensible size.
+    static std::optional<QString> bundleIDOfFile(const QString &filePath);
 
 private:
     void ensureLoaded(bool refreshIfStale);

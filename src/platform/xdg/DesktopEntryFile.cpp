@@ -1,11 +1,18 @@
 #include "platform/xdg/DesktopEntryFile.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 namespace tessaly::DesktopEntryFile {
 
 std::optional<QList<KeyValue>> mainGroup(const QString &filePath)
 {
+    // Only regular files of a sensible size: a FIFO would block the reader, and an entry is a
+    // few kilobytes.
+    constexpr qint64 maxEntryBytes = 1 << 20;
+    const QFileInfo info(filePath);
+    if (!info.isFile() || info.size() > maxEntryBytes)
+        return std::nullopt;
     QFile file(filePath);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         return std::nullopt;

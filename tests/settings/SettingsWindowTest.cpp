@@ -1,0 +1,351 @@
+#include "settings/SettingsWindowController.h"
+
+#include "history/HistoryStore.h"
+#include "hotkey/GlobalHotKey.h"
+#include "hotkey/HotKeyApplier.h"
+#include "hotkey/HotKeyRecorder.h"
+#include "panel/PanelKey.h"
+#include "settings/AppSettings.h"
+#include "settings/LaunchAtLogin.h"
+#include "settings/SettingsState.h"
+
+#include "fakes/FakeAccessibilityPermission.h"
+#include "fakes/FakeCardBackends.h"
+#include "fakes/FakeHotKeyService.h"
+#include "support/TestSupport.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QKeyEvent>
+#include <QPalette>
+#include <QQuickItem>
+#include <QQuickView>
+#include <QStyle>
+#include <QStyleFactory>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace tessaly;
+using namespace tessaly::test;
+
+// The settings window on fakes, drawn offscreen: what its keys and its closing do, and pictures
+// of it for people to look at (build/screenshots/settings/…).
+
+namespace {
+
+constexpr quint16 vKey = 9, kKey = 40, wKey = 13, f5Key = 96, shiftKey = 56;
+constexpr quint64 shift = HotKeyCombo::shiftFlag, command = HotKeyCombo::commandFlag,
+                  option = HotKeyCombo::optionFlag;
+
+// Native scan codes are the key positions themselves, native modifiers the flags.
+class FakeKeyTranslator : public KeyTranslator
+{
+public:
+    void refresh() override {}
+    std::optional<PanelKey> translate(quint32 scanCode, quint32 modifiers) const override
+    {
+        static const QHash<quint16, QString> characters = {
+            {vKey, "v"}, {kKey, "k"}, {wKey, "w"}, {f5Key, ""}, {shiftKey, ""}};
+        return PanelKey{quint16(scanCode), modifiers, characters.value(quint16(scanCode))};
+    }
+};
+
+class FakeLaunchAtLogin : public LaunchAtLogin
+{
+public:
+    Status current = Status::NotRegistered;
+    QString refusal;
+    Status status() const override { return current; }
+    bool setEnabled(bool enabled, QString *error) override
+    {
+        if (!refusal.isEmpty()) {
+            if (error)
+                *error = refusal;
+            return false;
+        }
+        current = enabled ? Status::Enabled : Status::NotRegistered;
+        return true;
+    }
+};
+
+QPalette darkPalette()
+{
+    QPalette palette;
+    const QColor window(0x2b, 0x2b, 0x2e), text(0xee, 0xee, 0xf0);
+    palette.setColor(QPalette::Window, window);
+    palette.setColor(QPalette::WindowText, text);
+    palette.setColor(QPalette::Base, QColor(0x1f, 0x1f, 0x22));
+    palette.setColor(QPalette::AlternateBase, QColor(0x33, 0x33, 0x37));
+    palette.setColor(QPalette::Text, text);
+    palette.setColor(QPalette::Button, QColor(0x3a, 0x3a, 0x3e));
+    palette.setColor(QPalette::ButtonText, text);
+    palette.setColor(QPalette::Highlight, QColor(0x35, 0x84, 0xe4));
+    palette.setColor(QPalette::HighlightedText, Qt::white);
+    palette.setColor(QPalette::Light, QColor(0x4a, 0x4a, 0x4e));
+    palette.setColor(QPalette::Midlight, QColor(0x3f, 0x3f, 0x43));
+    palette.setColor(QPalette::Mid, QColor(0x30, 0x30, 0x33));
+    palette.setColor(QPalette::Dark, QColor(0x1a, 0x1a, 0x1c));
+    palette.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(0x80, 0x80, 0x84));
+    palette.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x80, 0x80, 0x84));
+    return palette;
+}
+
+QPalette lightPalette()
+{
+    std::unique_ptr<QStyle> fusion(QStyleFactory::create(QStringLiteral("Fusion")));
+    return fusion->standardPalette();
+}
+
+class SettingsWindowTest : public ::testing::Test
+{
+protected:
+    SettingsWindowTest()
+    {
+        QIcon::setThemeSearchPaths({QStringLiteral("/usr/share/icons")});
+        QIcon::setThemeName(QStringLiteral("Adwaita"));
+        auto service = std::make_unique<FakeHotKeyService>();
+        hotKeyService = service.get();
+        hotKey = std::make_unique<GlobalHotKey>(std::move(service));
+        settings = std::make_unique<AppSettings>(dir.filePath("t.conf"));
+        applier = std::make_unique<HotKeyApplier>(*settings, *hotKey);
+        settings->onHotKeyChange = [this] { applier->applyHotKey(); };
+        applier->applyHotKey();
+        store = std::make_unique<HistoryStore>(dir.filePath("history"));
+        store->setLimitProvider([this] { return settings->maxItems(); });
+        settings->onMaxItemsChange = [this] { store->trim(); };
+        images.appIcons = {{"org.gnome.TextEditor", QIcon::fromTheme("accessories-text-editor")},
+                           {"org.mozilla.firefox", QIcon::fromTheme("web-browser")}};
+    }
+
+    ~SettingsWindowTest() override { QApplication::setPalette(lightPalette()); }
+
+    SettingsWindowController &window()
+    {
+        if (!controller) {
+            SettingsWindowController::Services services{
+                *settings, *store, accessibility, login, *hotKey, keys,
+                PanelViewBackends{nullptr, &images, nullptr}, ApplicationPicker::Services{}};
+            services.picker.listApplications = [] {
+                return QList<PickableApplication>{
+                    {"org.gnome.TextEditor", "Editor de texto",
+                     QUrl("image://tessaly/app/org.gnome.TextEditor")},
+                    {"org.mozilla.firefox", "Firefox", QUrl("image://tessaly/app/org.mozilla.firefox")},
+                    {"org.gnome.Calculator", "Calculadora", QUrl()},
+                    {"org.gnome.Maps", "Mapas", QUrl()}};
+            };
+            services.appName = [](const QString &id) {
+                return id == u"org.gnome.TextEditor" ? QStringLiteral("Editor de texto")
+                       : id == u"org.mozilla.firefox" ? QStringLiteral("Firefox")
+                                                      : id;
+            };
+            services.appIcon = [this](const QString &id) {
+                return images.appIcons.contains(id) ? QUrl("image://tessaly/app/" + id) : QUrl();
+            };
+            services.hasTray = [this] { return hasTray; };
+            services.quit = [this] { ++quits; };
+            services.shortVersion = "1.4";
+            services.beep = [this] { ++beeps; };
+            controller = std::make_unique<SettingsWindowController>(std::move(services));
+        }
+        return *controller;
+    }
+
+    QQuickView &view() { return *window().window(); }
+
+    void key(quint16 position, quint64 modifiers, QEvent::Type type = QEvent::KeyPress)
+    {
+        QKeyEvent event(type, position == shiftKey ? Qt::Key_Shift : Qt::Key_A, Qt::NoModifier,
+                        position, 0, quint32(modifiers));
+        QCoreApplication::sendEvent(&view(), &event);
+    }
+
+    QQuickItem *item(const char *name)
+    {
+        return view().rootObject()->findChild<QQuickItem *>(QString::fromLatin1(name));
+    }
+
+    void shoot(const QString &name)
+    {
+        QTest::qWait(80);
+        const QImage picture = view().grabWindow();
+        ASSERT_EQ(picture.size(), QSize(540, 680) * view().devicePixelRatio());
+        const QString folder = QStringLiteral(TESSALY_SCREENSHOT_DIR) + "/settings";
+        QDir().mkpath(folder);
+        ASSERT_TRUE(picture.save(folder + '/' + name + ".png"));
+    }
+
+    void scrollToEnd()
+    {
+        auto *flickable = qvariant_cast<QObject *>(item("settingsScroll")->property("contentItem"));
+        ASSERT_TRUE(flickable);
+        const qreal end = flickable->property("contentHeight").toReal() -
+                          flickable->property("height").toReal();
+        flickable->setProperty("contentY", std::max<qreal>(0, end));
+    }
+
+    void fillHistory(int unpinned, int pinned)
+    {
+        for (int i = 0; i < unpinned + pinned; ++i)
+            store->add(textCapture(QStringLiteral("entrada %1").arg(i)));
+        for (int i = 0; i < pinned; ++i)
+            store->togglePin(store->items().at(i).id);
+    }
+
+    QTemporaryDir dir;
+    FakeHotKeyService *hotKeyService = nullptr;
+    std::unique_ptr<GlobalHotKey> hotKey;
+    std::unique_ptr<AppSettings> settings;
+    std::unique_ptr<HotKeyApplier> applier;
+    std::unique_ptr<HistoryStore> store;
+    FakeAccessibilityPermission accessibility;
+    FakeLaunchAtLogin login;
+    FakeKeyTranslator keys;
+    FakeCardImageSource images;
+    bool hasTray = true;
+    int quits = 0;
+    int beeps = 0;
+    std::unique_ptr<SettingsWindowController> controller;
+};
+
+} // namespace
+
+TEST_F(SettingsWindowTest, IsAFixedWindowThatClosingOnlyHidesAndThatRunsNothingWhileHidden)
+{
+    SettingsWindowController &settingsWindow = window();
+    ASSERT_TRUE(settingsWindow.isReady());
+    EXPECT_EQ(view().title(), "Ajustes do Tessaly");
+    EXPECT_EQ(view().minimumSize(), QSize(540, 680));
+    EXPECT_EQ(view().maximumSize(), QSize(540, 680));
+    EXPECT_FALSE(settingsWindow.view().isActive());
+
+    settingsWindow.present(true);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view()));
+    EXPECT_TRUE(settingsWindow.state().showWelcome());
+    EXPECT_TRUE(settingsWindow.view().isActive()) << "refreshes every second while shown";
+    QQuickItem *welcome = item("welcomeSection");
+    ASSERT_TRUE(welcome);
+    EXPECT_TRUE(welcome->isVisible());
+
+    // The window manager's close button: hidden, kept, and the refresh stops.
+    QWindow *shown = &view();
+    view().close();
+    EXPECT_FALSE(view().isVisible());
+    EXPECT_FALSE(settingsWindow.view().isActive());
+    const int queries = accessibility.trustQueries;
+    QTest::qWait(1200);
+    EXPECT_EQ(accessibility.trustQueries, queries) << "nothing runs while the window is hidden";
+
+    // A later request shows the same window; it never turns the welcome off.
+    settingsWindow.present(false);
+    EXPECT_EQ(&view(), shown);
+    EXPECT_TRUE(view().isVisible());
+    EXPECT_TRUE(settingsWindow.state().showWelcome());
+    QTest::qWait(1100);
+    EXPECT_GT(accessibility.trustQueries, queries) << "the states are read again while shown";
+
+    // Ctrl+W closes, Ctrl+Q quits; other keys pass to the form.
+    key(kKey, command);
+    EXPECT_TRUE(view().isVisible());
+    key(wKey, command);
+    EXPECT_FALSE(view().isVisible());
+    key(13 /* W */ + 0, 0);
+    EXPECT_EQ(quits, 0);
+}
+
+TEST_F(SettingsWindowTest, TheRecorderTakesEveryKeyOfTheWindowAndEveryWayOutRegistersAgain)
+{
+    SettingsWindowController &settingsWindow = window();
+    settingsWindow.present(false);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view()));
+    HotKeyRecorder &recorder = settingsWindow.recorder();
+    QQuickItem *warning = item("hotKeyWarning");
+    ASSERT_TRUE(warning);
+    EXPECT_FALSE(warning->isVisible());
+
+    // A click on the recorder's button: the global registration goes.
+    QQuickItem *button = item("recorderButton");
+    ASSERT_TRUE(button);
+    QTest::mouseClick(&view(), Qt::LeftButton, {},
+                      button->mapToScene(QPointF(button->width() / 2, button->height() / 2))
+                          .toPoint());
+    ASSERT_TRUE(recorder.isRecording());
+    EXPECT_FALSE(hotKeyService->grabbed);
+    EXPECT_EQ(button->property("text").toString(), "Pressione o atalho…");
+    shoot("recording");
+
+    // Shift alone (the key itself, then ⇧V) beeps only for the key; Ctrl+W does not close.
+    key(shiftKey, shift);
+    EXPECT_EQ(beeps, 0);
+    key(vKey, shift);
+    EXPECT_EQ(beeps, 1);
+    key(wKey, command);
+    EXPECT_TRUE(view().isVisible()) << "the window's keys are the recorder's while it records";
+    EXPECT_FALSE(recorder.isRecording());
+    EXPECT_EQ(settings->hotKey(), HotKeyCombo(wKey, command));
+    EXPECT_EQ(hotKeyService->grabbed, HotKeyCombo(wKey, command));
+
+    // A combination another application holds shows the warning; a free one clears it.
+    hotKeyService->refused.append(HotKeyCombo(kKey, command | option));
+    recorder.click();
+    key(kKey, command | option);
+    EXPECT_FALSE(settings->hotKeyRegistered());
+    QTest::qWait(50);
+    EXPECT_TRUE(warning->isVisible());
+    shoot("hotkey-warning");
+    recorder.click();
+    key(f5Key, 0);
+    EXPECT_EQ(settings->hotKey(), HotKeyCombo(f5Key, 0));
+    EXPECT_TRUE(settings->hotKeyRegistered());
+    QTest::qWait(50);
+    EXPECT_FALSE(warning->isVisible());
+
+    // Closing the window while recording gives the registration back.
+    recorder.click();
+    ASSERT_FALSE(hotKeyService->grabbed);
+    view().close();
+    EXPECT_FALSE(recorder.isRecording());
+    EXPECT_EQ(hotKeyService->grabbed, HotKeyCombo(f5Key, 0));
+    // And so does the window's end.
+    settingsWindow.present(false);
+    recorder.click();
+    controller.reset();
+    EXPECT_EQ(hotKeyService->grabbed, HotKeyCombo(f5Key, 0));
+}
+
+TEST_F(SettingsWindowTest, Pictures)
+{
+    for (const bool dark : {false, true}) {
+        QApplication::setPalette(dark ? darkPalette() : lightPalette());
+        controller.reset();
+        window().present(!dark || true);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&view()));
+        shoot(dark ? "welcome-dark" : "welcome-light");
+        controller.reset();
+        fillHistory(9, 3);
+        settings->setIgnoredBundleIDs({"org.gnome.TextEditor", "org.mozilla.firefox",
+                                       "com.example.SemIcone"});
+        window().present(false);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&view()));
+        shoot(dark ? "normal-dark" : "normal-light");
+        // Scrolled down to the ignored list and the data.
+        scrollToEnd();
+        shoot(dark ? "privacy-and-data-dark" : "privacy-and-data-light");
+        store->clear(false);
+    }
+    QApplication::setPalette(lightPalette());
+    controller.reset();
+    fillHistory(2, 1);
+    settings->setIgnoredBundleIDs({"org.gnome.TextEditor", "org.mozilla.firefox",
+                                   "com.example.SemIcone"});
+    window().present(false);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view()));
+    window().view().setConfirmWipe(true);
+    shoot("wipe-confirmation");
+    window().view().setConfirmWipe(false);
+    window().view().addIgnoredApp();
+    QTRY_VERIFY(!window().picker().isLoading());
+    window().picker().setChosen(1, true);
+    shoot("application-picker");
+}
