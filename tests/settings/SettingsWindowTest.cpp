@@ -5,6 +5,7 @@
 #include "hotkey/HotKeyApplier.h"
 #include "hotkey/HotKeyRecorder.h"
 #include "panel/PanelKey.h"
+#include "panel/cards/CardImageProvider.h"
 #include "settings/AppSettings.h"
 #include "settings/LaunchAtLogin.h"
 #include "settings/SettingsState.h"
@@ -12,11 +13,15 @@
 #include "fakes/FakeAccessibilityPermission.h"
 #include "fakes/FakeCardBackends.h"
 #include "fakes/FakeHotKeyService.h"
+#include "fakes/FakeKeyboardLayoutSource.h"
+#include "hotkey/KeyboardLayout.h"
+#include "settings/SettingsView.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QKeyEvent>
+#include <QPainter>
 #include <QPalette>
 #include <QQuickItem>
 #include <QQuickView>
@@ -92,6 +97,18 @@ QPalette darkPalette()
     return palette;
 }
 
+QIcon paintedIcon(const QColor &color)
+{
+    QPixmap pixmap(48, 48);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(color);
+    painter.setPen(Qt::NoPen);
+    painter.drawRoundedRect(QRectF(4, 4, 40, 40), 10, 10);
+    return QIcon(pixmap);
+}
+
 QPalette lightPalette()
 {
     std::unique_ptr<QStyle> fusion(QStyleFactory::create(QStringLiteral("Fusion")));
@@ -115,11 +132,17 @@ protected:
         store = std::make_unique<HistoryStore>(dir.filePath("history"));
         store->setLimitProvider([this] { return settings->maxItems(); });
         settings->onMaxItemsChange = [this] { store->trim(); };
-        images.appIcons = {{"org.gnome.TextEditor", QIcon::fromTheme("accessories-text-editor")},
-                           {"org.mozilla.firefox", QIcon::fromTheme("web-browser")}};
+        KeyboardLayout::setSource(std::make_shared<FakeKeyboardLayoutSource>());
+        images.appIcons = {{"org.gnome.TextEditor", paintedIcon(QColor(0x35, 0x84, 0xe4))},
+                           {"org.mozilla.firefox", paintedIcon(QColor(0xe6, 0x61, 0x00))}};
     }
 
-    ~SettingsWindowTest() override { QApplication::setPalette(lightPalette()); }
+    ~SettingsWindowTest() override
+    {
+        controller.reset();
+        KeyboardLayout::setSource(nullptr);
+        QApplication::setPalette(lightPalette());
+    }
 
     SettingsWindowController &window()
     {
@@ -130,8 +153,8 @@ protected:
             services.picker.listApplications = [] {
                 return QList<PickableApplication>{
                     {"org.gnome.TextEditor", "Editor de texto",
-                     QUrl("image://tessaly/app/org.gnome.TextEditor")},
-                    {"org.mozilla.firefox", "Firefox", QUrl("image://tessaly/app/org.mozilla.firefox")},
+                     CardImageProvider::appIconUrl("org.gnome.TextEditor")},
+                    {"org.mozilla.firefox", "Firefox", CardImageProvider::appIconUrl("org.mozilla.firefox")},
                     {"org.gnome.Calculator", "Calculadora", QUrl()},
                     {"org.gnome.Maps", "Mapas", QUrl()}};
             };
@@ -141,7 +164,7 @@ protected:
                                                       : id;
             };
             services.appIcon = [this](const QString &id) {
-                return images.appIcons.contains(id) ? QUrl("image://tessaly/app/" + id) : QUrl();
+                return images.appIcons.contains(id) ? CardImageProvider::appIconUrl(id) : QUrl();
             };
             services.hasTray = [this] { return hasTray; };
             services.quit = [this] { ++quits; };
@@ -250,7 +273,6 @@ TEST_F(SettingsWindowTest, IsAFixedWindowThatClosingOnlyHidesAndThatRunsNothingW
     EXPECT_TRUE(view().isVisible());
     key(wKey, command);
     EXPECT_FALSE(view().isVisible());
-    key(13 /* W */ + 0, 0);
     EXPECT_EQ(quits, 0);
 }
 
@@ -348,4 +370,116 @@ TEST_F(SettingsWindowTest, Pictures)
     QTRY_VERIFY(!window().picker().isLoading());
     window().picker().setChosen(1, true);
     shoot("application-picker");
+}
+
+// What the form shows of the history and what its buttons may do, for the three histories that
+// matter; and the ignore list's additions and removals.
+TEST_F(SettingsWindowTest, TheDataSectionFollowsTheHistoryAndTheIgnoreListKeepsItsOrder)
+{
+    const struct
+    {
+        int unpinned, pinned;
+        const char *text;
+        bool canClear, canWipe;
+    } histories[] = {
+        {0, 0, "0", false, false},
+        {0, 2, "2 (2 fixados)", false, true},
+        {9, 3, "12 (3 fixados)", true, true},
+    };
+    SettingsView &form = window().view();
+    for (const auto &history : histories) {
+        store->clear(false);
+        fillHistory(history.unpinned, history.pinned);
+        SCOPED_TRACE(history.text);
+        EXPECT_EQ(form.storedItemsText(), history.text);
+        EXPECT_EQ(form.canClearHistory(), history.canClear);
+        EXPECT_EQ(form.canWipeHistory(), history.canWipe);
+    }
+    form.clearHistory();
+    EXPECT_EQ(form.storedItemsText(), "3 (3 fixados)");
+    form.setConfirmWipe(true);
+    form.wipeHistory();
+    EXPECT_EQ(form.storedItemsText(), "0");
+    EXPECT_FALSE(form.confirmWipe());
+
+    // "Guardar até" 25 with 40 unpinned entries trims at once.
+    fillHistory(40, 0);
+    form.setMaxItemsIndex(0);
+    EXPECT_EQ(settings->maxItems(), 25);
+    EXPECT_EQ(store->items().size(), 25);
+
+    // Added in the order chosen, those already there skipped; a removal takes every copy.
+    settings->setIgnoredBundleIDs({"a", "b", "a"});
+    form.addIgnoredApps({"c", "b", "d", "c"});
+    EXPECT_EQ(settings->ignoredBundleIDs(), QStringList({"a", "b", "a", "c", "d"}));
+    form.removeIgnoredApp("a");
+    EXPECT_EQ(settings->ignoredBundleIDs(), QStringList({"b", "c", "d"}));
+    const QVariantList rows = form.ignoredApps();
+    ASSERT_EQ(rows.size(), 3);
+    EXPECT_EQ(rows.at(0).toMap().value("name").toString(), "b");
+    EXPECT_TRUE(rows.at(0).toMap().value("iconSource").toUrl().isEmpty());
+
+    // The texts that name the platform.
+    EXPECT_EQ(form.welcomeText(),
+              "Tudo o que você copiar fica guardado. Pressione <b>⇧⌘V</b> em qualquer app para "
+              "abrir o histórico e colar um item antigo — como o Win+V do Windows.");
+    EXPECT_EQ(SettingsView::homeRelative(QDir::homePath() + "/.local/share/Tessaly"),
+              "~/.local/share/Tessaly");
+    EXPECT_EQ(SettingsView::homeRelative("/srv/Tessaly"), "/srv/Tessaly");
+    EXPECT_TRUE(form.footerText().startsWith("Tessaly 1.4 · o histórico fica só neste computador, em "));
+}
+
+TEST_F(SettingsWindowTest, ALoginItemTheSystemRefusesSnapsBackWithTheReason)
+{
+    SettingsView &form = window().view();
+    form.setLaunchAtLoginEnabled(true);
+    EXPECT_TRUE(form.launchAtLogin());
+    EXPECT_TRUE(form.launchError().isEmpty());
+    login.refusal = "Permissão negada";
+    form.setLaunchAtLoginEnabled(false);
+    EXPECT_TRUE(form.launchAtLogin());
+    EXPECT_EQ(form.launchError(), "Não foi possível alterar: Permissão negada");
+    login.refusal.clear();
+    form.setLaunchAtLoginEnabled(false);
+    EXPECT_FALSE(form.launchAtLogin());
+    EXPECT_TRUE(form.launchError().isEmpty());
+
+    // Without a tray, the welcome says where to find the program and the form offers to quit.
+    hasTray = false;
+    window().present(false);
+    EXPECT_FALSE(form.hasTray());
+    EXPECT_TRUE(form.whereText().startsWith("Sem ícone na bandeja neste ambiente"));
+    QQuickItem *quit = item("quitButton");
+    ASSERT_TRUE(quit);
+    EXPECT_TRUE(quit->isVisible());
+}
+
+// The picker lists by name, filters by name or id, and hands over what was chosen in the order
+// chosen; desktop entry files give their ids, other files nothing.
+TEST_F(SettingsWindowTest, ThePickerHandsOverTheChosenApplicationsInTheOrderChosen)
+{
+    ApplicationPicker &picker = window().picker();
+    picker.open();
+    QTRY_VERIFY(!picker.isLoading());
+    ASSERT_EQ(picker.rowCount(), 4);
+    const auto name = [&](int row) {
+        return picker.data(picker.index(row), ApplicationPicker::NameRole).toString();
+    };
+    EXPECT_EQ(name(0), "Calculadora");
+    EXPECT_EQ(name(3), "Mapas");
+    picker.setFilterText("MOZILLA");
+    ASSERT_EQ(picker.rowCount(), 1);
+    picker.setChosen(0, true);
+    picker.setFilterText("");
+    picker.setChosen(0, true); // Calculadora
+    picker.setChosen(3, true); // Mapas
+    picker.setChosen(3, false);
+    settings->setIgnoredBundleIDs({"org.gnome.Calculator"});
+    picker.confirm();
+    EXPECT_EQ(settings->ignoredBundleIDs(),
+              QStringList({"org.gnome.Calculator", "org.mozilla.firefox"}));
+
+    // Opening again forgets the last choice.
+    picker.open();
+    EXPECT_EQ(picker.chosenCount(), 0);
 }

@@ -108,14 +108,16 @@ Rectangle {
                         visible: !form.settings.hotKeyRegistered
                         spacing: 6
                         Layout.fillWidth: true
-                        SymbolIcon {
-                            symbol: "exclamationmark.triangle.fill"
-                            size: 14
-                            color: PanelTheme.orange
-                            Layout.preferredWidth: 14
-                            Layout.preferredHeight: 14
-                            Layout.alignment: Qt.AlignVCenter
-                            Accessible.ignored: true
+                        Item {
+                            implicitWidth: 14
+                            implicitHeight: 14
+                            SymbolIcon {
+                                anchors.fill: parent
+                                symbol: "exclamationmark.triangle.fill"
+                                size: 14
+                                color: PanelTheme.orange
+                                Accessible.ignored: true
+                            }
                         }
                         Text {
                             text: "Esse atalho já está em uso por outro app. Escolha outro."
