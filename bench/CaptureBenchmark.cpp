@@ -197,6 +197,13 @@ int largeImage(XServer &server, const QTemporaryDir &temp)
     QProcessEnvironment environment = server.environment();
     environment.insert(u"XDG_DATA_HOME"_s, temp.filePath(u"app-data"_s));
     environment.insert(u"XDG_CONFIG_HOME"_s, temp.filePath(u"app-config"_s));
+    {
+        // A program that has run before: no welcome window takes the keyboard.
+        QDir().mkpath(temp.filePath(u"app-config/Tessaly"_s));
+        QFile settings(temp.filePath(u"app-config/Tessaly/Tessaly.conf"_s));
+        if (settings.open(QIODevice::WriteOnly))
+            settings.write("[General]\nhasCompletedOnboarding=true\n");
+    }
     QDir().mkpath(temp.filePath(u"runtime"_s));
     environment.insert(u"XDG_RUNTIME_DIR"_s, temp.filePath(u"runtime"_s));
     QProcess tessaly;

@@ -7,6 +7,7 @@
 #include "support/XServer.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -33,7 +34,17 @@ struct ProgramBed
             return false;
         }
         qunsetenv("QT_QPA_PLATFORM");
+        writeOnboarded(temp.filePath(QStringLiteral("config/Tessaly/Tessaly.conf")));
         return true;
+    }
+
+    // Settings of a program that has run before: no welcome window at its start.
+    static void writeOnboarded(const QString &settingsPath)
+    {
+        QDir().mkpath(QFileInfo(settingsPath).absolutePath());
+        QFile file(settingsPath);
+        if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            file.write("[General]\nhasCompletedOnboarding=true\n");
     }
 
     QString settingsPath() const

@@ -307,6 +307,7 @@ TEST_F(TrayE2ETest, AnXEmbedTrayHoldsTheIconAndItsMenuWorksFromTheKeyboard)
         ::kill(pid_t(tessaly->processId()), SIGTERM);
         ASSERT_TRUE(tessaly->waitForFinished(10000));
         QFile::remove(config);
+        skipWelcome();
     }
     tray->kill();
 }

@@ -27,6 +27,18 @@ void E2ETest::SetUp()
     QDir().mkpath(runtime);
     QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+    skipWelcome();
+}
+
+void E2ETest::skipWelcome()
+{
+    // The program shows its welcome window on the very first launch; tests that look at it
+    // remove this file.
+    const QString config = temp.filePath(QStringLiteral("config/Tessaly"));
+    QDir().mkpath(config);
+    QFile file(config + QStringLiteral("/Tessaly.conf"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write("[General]\nhasCompletedOnboarding=true\n");
 }
 
 void E2ETest::TearDown()

@@ -33,6 +33,9 @@ protected:
 
     void SetUp() override;
     void TearDown() override;
+    // Starts the settings as if the program had run before (no welcome window at its start):
+    // every test begins so.
+    void skipWelcome();
 
     // Starts a program on the display with `environment`, writing `input` to it (then closing
     // its input) when that is not null.

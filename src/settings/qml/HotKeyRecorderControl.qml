@@ -13,6 +13,11 @@ RowLayout {
 
     spacing: 6
 
+    // The shortcut's button takes the keyboard when the window opens: Space starts recording.
+    function takeFocus() {
+        main.forceActiveFocus()
+    }
+
     Button {
         id: main
         objectName: "recorderButton"
@@ -21,7 +26,7 @@ RowLayout {
         text: control.recorder.label
         font.pointSize: PanelTheme.points(13)
         font.weight: Font.Medium
-        focusPolicy: Qt.NoFocus
+        focusPolicy: Qt.StrongFocus
         onClicked: control.recorder.click()
         Accessible.name: control.recorder.isRecording ? control.recorder.label
                                                       : "Atalho: " + control.recorder.label

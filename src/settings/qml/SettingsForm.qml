@@ -100,6 +100,7 @@ Rectangle {
                             Layout.fillWidth: true
                         }
                         HotKeyRecorderControl {
+                            id: recorderControl
                             recorder: form.view.recorder
                         }
                     }
@@ -320,6 +321,15 @@ Rectangle {
         id: pickerDialog
         objectName: "applicationPicker"
         picker: form.view.picker
+    }
+
+    // Each showing starts with the keyboard on the shortcut.
+    Connections {
+        target: form.Window.window
+        function onVisibleChanged() {
+            if (form.Window.window.visible)
+                recorderControl.takeFocus()
+        }
     }
 
     Connections {
