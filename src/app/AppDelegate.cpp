@@ -29,8 +29,8 @@
 #include "platform/x11/X11Workspace.h"
 #include "platform/xdg/DesktopEntries.h"
 #include "platform/xdg/XdgApplicationDirectory.h"
-#include "platform/xdg/XdgCardWorkspace.h"
 #include "platform/xdg/XdgAutostart.h"
+#include "platform/xdg/XdgCardWorkspace.h"
 #include "settings/AppSettings.h"
 #include "settings/SettingsWindowController.h"
 
@@ -266,9 +266,9 @@ void AppDelegate::createSettingsWindow()
         for (const DesktopEntry &entry : DesktopEntries::shared().all()) {
             if (entry.noDisplay || entry.name.isEmpty())
                 continue;
-            applications.append({entry.id, entry.name,
-                                 entry.iconName.isEmpty() ? QUrl()
-                                                          : CardImageProvider::appIconUrl(entry.id)});
+            applications.append(
+                {entry.id, entry.name,
+                 entry.iconName.isEmpty() ? QUrl() : CardImageProvider::appIconUrl(entry.id)});
         }
         return applications;
     };

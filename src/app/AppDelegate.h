@@ -30,8 +30,9 @@ class Workspace;
 // services (the clipboard, the desktop and the keyboard of the X11 session); load the history;
 // create and start the clipboard monitor; the paste service; the panel controller with its
 // window; the tray icon with its menu; the hot key's handler and the two settings callbacks;
-// register the hot key; on the very first launch, the welcome. The services every later part needs exist before anything can call
-// back into them, and the hot key is registered only once its handler is in place.
+// register the hot key; on the very first launch, the welcome. The services every later part needs
+// exist before anything can call back into them, and the hot key is registered only once its
+// handler is in place.
 class AppDelegate : public QObject
 {
     Q_OBJECT

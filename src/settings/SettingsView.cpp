@@ -1,11 +1,11 @@
 #include "settings/SettingsView.h"
 
 #include "history/HistoryStore.h"
-#include "settings/ApplicationPicker.h"
 #include "hotkey/HotKeyRecorder.h"
 #include "panel/PanelPosition.h"
 #include "settings/AccessibilityPermission.h"
 #include "settings/AppSettings.h"
+#include "settings/ApplicationPicker.h"
 #include "settings/LaunchAtLogin.h"
 #include "settings/SettingsState.h"
 
@@ -163,8 +163,8 @@ QVariantList SettingsView::ignoredApps() const
 QString SettingsView::storedItemsText() const
 {
     const QList<ClipItem> &items = m_services.store.items();
-    const auto pinned = std::count_if(items.begin(), items.end(),
-                                      [](const ClipItem &item) { return item.pinned; });
+    const auto pinned =
+        std::count_if(items.begin(), items.end(), [](const ClipItem &item) { return item.pinned; });
     QString text = QString::number(items.size());
     if (pinned > 0)
         text += QStringLiteral(" (%1 fixados)").arg(pinned);
@@ -237,8 +237,8 @@ void SettingsView::refreshStatus()
     const bool trusted = m_services.accessibility.isTrusted();
     const PasteboardAccess::State pasteboard = PasteboardAccess::currentState();
     const LaunchAtLogin::Status login = m_services.launchAtLogin.status();
-    const bool launch = login == LaunchAtLogin::Status::Enabled ||
-                        login == LaunchAtLogin::Status::RequiresApproval;
+    const bool launch =
+        login == LaunchAtLogin::Status::Enabled || login == LaunchAtLogin::Status::RequiresApproval;
     const bool approval = login == LaunchAtLogin::Status::RequiresApproval;
     if (trusted != m_accessibilityTrusted || pasteboard != m_pasteboardState ||
         launch != m_launchAtLogin || approval != m_launchNeedsApproval) {

@@ -48,8 +48,8 @@ class SettingsView : public QObject
     Q_PROPERTY(int panelPositionIndex READ panelPositionIndex WRITE setPanelPositionIndex NOTIFY
                    panelPositionIndexChanged)
     Q_PROPERTY(QStringList maxItemsOptions READ maxItemsOptions CONSTANT)
-    Q_PROPERTY(int maxItemsIndex READ maxItemsIndex WRITE setMaxItemsIndex NOTIFY
-                   maxItemsIndexChanged)
+    Q_PROPERTY(
+        int maxItemsIndex READ maxItemsIndex WRITE setMaxItemsIndex NOTIFY maxItemsIndexChanged)
     Q_PROPERTY(bool launchAtLogin READ launchAtLogin NOTIFY statusChanged)
     Q_PROPERTY(bool launchNeedsApproval READ launchNeedsApproval NOTIFY statusChanged)
     // Empty when there is no error to show.

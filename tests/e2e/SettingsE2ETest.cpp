@@ -2,6 +2,7 @@
 // launch, a second start bringing the window forward, the hot-key recorder driven from the
 // keyboard, the login item, and closing the window by the window manager while recording.
 
+#include "AccessibleTree.h"
 #include "TessalyProcessTest.h"
 #include "X11TestClient.h"
 
@@ -9,6 +10,7 @@
 #include "platform/x11/XcbConnection.h"
 #include "settings/AppSettings.h"
 
+#include <QDBusConnection>
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
@@ -21,6 +23,31 @@ using tessaly::HotKeyCombo;
 using tessaly::test::waitUntil;
 
 namespace {
+
+// The desktop's file manager as the program asks it to show a folder, on the test's session bus.
+class FakeFileManager : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.FileManager1")
+
+public:
+    QStringList shown;
+
+    bool registerOnSessionBus()
+    {
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        return bus.registerService(u"org.freedesktop.FileManager1"_s) &&
+               bus.registerObject(u"/org/freedesktop/FileManager1"_s, this,
+                                  QDBusConnection::ExportScriptableSlots);
+    }
+
+public Q_SLOTS:
+    Q_SCRIPTABLE void ShowItems(const QStringList &uris, const QString &startupId)
+    {
+        Q_UNUSED(startupId);
+        shown += uris;
+    }
+};
 
 const QString windowTitle = u"^Ajustes do Tessaly$"_s;
 
@@ -160,8 +187,7 @@ TEST_F(SettingsE2ETest, TheRecorderSetsAHotKeyThatWorksAtOnceAndEveryWayOutRegis
     EXPECT_FALSE(panelOpensWith(u"ctrl+shift+v"_s)) << "the old one is released";
 
     // Escape keeps the combination; F5 alone is accepted.
-    ASSERT_TRUE(settingsActive() ||
-                requestSettings());
+    ASSERT_TRUE(settingsActive() || requestSettings());
     ASSERT_TRUE(settingsActive());
     key(u"space"_s);
     key(u"Escape"_s);
@@ -232,3 +258,91 @@ TEST_F(SettingsE2ETest, TheLoginSwitchWritesTheAutostartEntryOrSaysWhyItCannot)
     EXPECT_TRUE(waitUntil([&] { return QFileInfo::exists(entry); }, 3000))
         << "the switch stayed off after the refusal, so the next press turns it on";
 }
+
+// The ignore list and the history managed through the window as a screen reader drives it
+// (AT-SPI actions): three applications added with the picker from the tests' own desktop
+// entries, one already on the list; an identifier that occurs twice removed; a copy made in an
+// ignored application not recorded; the history folder shown by the file manager; the wipe
+// cancelled, then confirmed.
+TEST_F(SettingsE2ETest, TheIgnoreListAndTheHistoryAreManagedThroughTheWindowsControls)
+{
+    const QString applications = temp.filePath(u"apps/applications"_s);
+    QDir().mkpath(applications);
+    const auto entry = [&](const QString &id, const QString &name) {
+        QFile file(applications + u'/' + id + u".desktop"_s);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("[Desktop Entry]\nType=Application\nExec=true\nName=" + name.toUtf8() + "\n");
+    };
+    entry(u"org.example.Notas"_s, u"Notas"_s);
+    entry(u"org.example.Planilha"_s, u"Planilha"_s);
+    // The tests' text window: its window class names this entry.
+    entry(u"tessaly_text_target"_s, u"Alvo de testes"_s);
+    environment.insert(u"XDG_DATA_DIRS"_s, temp.filePath(u"apps"_s));
+    environment.insert(u"QT_LINUX_ACCESSIBILITY_ALWAYS_ON"_s, u"1"_s);
+    stored().setIgnoredBundleIDs({u"org.example.Notas"_s, u"x.dup"_s, u"x.dup"_s});
+    FakeFileManager fileManager;
+    ASSERT_TRUE(fileManager.registerOnSessionBus());
+
+    ASSERT_TRUE(startTessaly());
+    // Recorded from the text window before its application is ignored.
+    tessaly::test::TextTarget target;
+    ASSERT_TRUE(startTarget(target, u"Alvo"_s));
+    ASSERT_TRUE(waitUntilActive(u"Alvo"_s));
+    copy(u"primeira entrada"_s);
+    ASSERT_TRUE(requestSettings());
+    ASSERT_TRUE(settingsActive());
+    tessaly::test::AccessibleTree tree;
+    ASSERT_TRUE(tree.isValid());
+    const qint64 pid = tessaly->processId();
+    const auto press = [&](const QString &name) {
+        const auto control = tree.find(pid, name);
+        ASSERT_TRUE(control) << name.toStdString() << " is not shown";
+        ASSERT_TRUE(tree.act(*control)) << name.toStdString();
+    };
+
+    // Chosen in this order: Planilha, the text window's application, Notas (already listed).
+    press(u"Adicionar app…"_s);
+    press(u"Planilha (org.example.Planilha)"_s);
+    press(u"Alvo de testes (tessaly_text_target)"_s);
+    press(u"Notas (org.example.Notas)"_s);
+    press(u"Ignorar"_s);
+    const QStringList added{u"org.example.Notas"_s, u"x.dup"_s, u"x.dup"_s,
+                            u"org.example.Planilha"_s, u"tessaly_text_target"_s};
+    ASSERT_TRUE(waitUntil([&] { return stored().ignoredBundleIDs() == added; }, 3000))
+        << stored().ignoredBundleIDs().join(u", "_s).toStdString();
+    press(u"Remover x.dup da lista"_s);
+    const QStringList kept{u"org.example.Notas"_s, u"org.example.Planilha"_s,
+                           u"tessaly_text_target"_s};
+    ASSERT_TRUE(waitUntil([&] { return stored().ignoredBundleIDs() == kept; }, 3000));
+
+    // Scrolled down to the data with the mouse wheel.
+    const QRect window = visibleWindows({u"--name"_s, windowTitle}).value(0);
+    ASSERT_EQ(run(u"xdotool"_s, {u"mousemove"_s, QString::number(window.center().x()),
+                                 QString::number(window.center().y())}),
+              0);
+    for (int step = 0; step < 15; ++step)
+        run(u"xdotool"_s, {u"click"_s, u"5"_s});
+
+    // The folder in the file manager.
+    press(u"Mostrar no gerenciador de arquivos"_s);
+    ASSERT_TRUE(waitUntil([&] { return !fileManager.shown.isEmpty(); }, 3000));
+    EXPECT_EQ(fileManager.shown,
+              QStringList{QUrl::fromLocalFile(temp.filePath(u"data/Tessaly"_s)).toString()});
+
+    // The wipe: cancelled, then confirmed.
+    press(u"Apagar tudo…"_s);
+    press(u"Cancelar"_s);
+    QTest::qWait(300);
+    EXPECT_TRUE(historyHolds(u"primeira entrada"_s)) << "cancelling deletes nothing";
+    press(u"Apagar tudo…"_s);
+    press(u"Apagar tudo"_s);
+    EXPECT_TRUE(waitUntil([&] { return !historyHolds(u"primeira entrada"_s); }, 3000));
+
+    // Now a copy made in the text window is not recorded.
+    ASSERT_EQ(run(u"xdotool"_s, {u"search"_s, u"--name"_s, u"^Alvo$"_s, u"windowactivate"_s}), 0);
+    ASSERT_TRUE(waitUntilActive(u"Alvo"_s));
+    start(u"xclip"_s, {u"-selection"_s, u"clipboard"_s, u"-i"_s}, "segredo do alvo");
+    EXPECT_FALSE(waitUntil([&] { return historyHolds(u"segredo do alvo"_s); }, 2000));
+}
+
+#include "SettingsE2ETest.moc"

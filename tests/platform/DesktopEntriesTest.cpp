@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 using namespace tessaly;
@@ -60,4 +62,23 @@ TEST(DesktopEntriesTest, FindsApplicationsByIdClassAndFileName)
     EXPECT_EQ(xterm->categories,
               (QStringList{QStringLiteral("System"), QStringLiteral("TerminalEmulator")}));
     EXPECT_EQ(entries.all().size(), 3);
+}
+
+// A desktop entry file the user picks gives its id; anything else gives nothing, and a FIFO or a
+// huge file is never read.
+TEST(DesktopEntriesTest, APickedFileGivesTheIdOfTheApplicationItDescribes)
+{
+    QTemporaryDir dir;
+    const QByteArray application = "[Desktop Entry]\nType=Application\nName=Editor\nExec=editor\n";
+    writeFile(dir.filePath("org.example.Editor.desktop"), application);
+    writeFile(dir.filePath("link.desktop"), "[Desktop Entry]\nType=Link\nName=Site\nURL=x\n");
+    writeFile(dir.filePath("editor.txt"), application);
+    writeFile(dir.filePath("huge.desktop"), application + QByteArray(2 << 20, '#'));
+    ASSERT_EQ(::mkfifo(dir.filePath("fifo.desktop").toLocal8Bit().constData(), 0600), 0);
+
+    EXPECT_EQ(DesktopEntries::bundleIDOfFile(dir.filePath("org.example.Editor.desktop")),
+              QStringLiteral("org.example.Editor"));
+    for (const char *name :
+         {"link.desktop", "editor.txt", "huge.desktop", "fifo.desktop", "missing.desktop"})
+        EXPECT_FALSE(DesktopEntries::bundleIDOfFile(dir.filePath(name))) << name;
 }

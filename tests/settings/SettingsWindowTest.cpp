@@ -148,18 +148,25 @@ protected:
     {
         if (!controller) {
             SettingsWindowController::Services services{
-                *settings, *store, accessibility, login, *hotKey, keys,
-                PanelViewBackends{nullptr, &images, nullptr}, ApplicationPicker::Services{}};
+                *settings,
+                *store,
+                accessibility,
+                login,
+                *hotKey,
+                keys,
+                PanelViewBackends{nullptr, &images, nullptr},
+                ApplicationPicker::Services{}};
             services.picker.listApplications = [] {
                 return QList<PickableApplication>{
                     {"org.gnome.TextEditor", "Editor de texto",
                      CardImageProvider::appIconUrl("org.gnome.TextEditor")},
-                    {"org.mozilla.firefox", "Firefox", CardImageProvider::appIconUrl("org.mozilla.firefox")},
+                    {"org.mozilla.firefox", "Firefox",
+                     CardImageProvider::appIconUrl("org.mozilla.firefox")},
                     {"org.gnome.Calculator", "Calculadora", QUrl()},
                     {"org.gnome.Maps", "Mapas", QUrl()}};
             };
             services.appName = [](const QString &id) {
-                return id == u"org.gnome.TextEditor" ? QStringLiteral("Editor de texto")
+                return id == u"org.gnome.TextEditor"  ? QStringLiteral("Editor de texto")
                        : id == u"org.mozilla.firefox" ? QStringLiteral("Firefox")
                                                       : id;
             };
@@ -167,6 +174,7 @@ protected:
                 return images.appIcons.contains(id) ? CardImageProvider::appIconUrl(id) : QUrl();
             };
             services.hasTray = [this] { return hasTray; };
+            services.revealFolder = [this](const QString &path) { revealed.append(path); };
             services.quit = [this] { ++quits; };
             services.shortVersion = "1.4";
             services.beep = [this] { ++beeps; };
@@ -203,8 +211,8 @@ protected:
     {
         auto *flickable = qvariant_cast<QObject *>(item("settingsScroll")->property("contentItem"));
         ASSERT_TRUE(flickable);
-        const qreal end = flickable->property("contentHeight").toReal() -
-                          flickable->property("height").toReal();
+        const qreal end =
+            flickable->property("contentHeight").toReal() - flickable->property("height").toReal();
         flickable->setProperty("contentY", std::max<qreal>(0, end));
     }
 
@@ -227,6 +235,7 @@ protected:
     FakeKeyTranslator keys;
     FakeCardImageSource images;
     bool hasTray = true;
+    QStringList revealed;
     int quits = 0;
     int beeps = 0;
     std::unique_ptr<SettingsWindowController> controller;
@@ -289,9 +298,9 @@ TEST_F(SettingsWindowTest, TheRecorderTakesEveryKeyOfTheWindowAndEveryWayOutRegi
     // A click on the recorder's button: the global registration goes.
     QQuickItem *button = item("recorderButton");
     ASSERT_TRUE(button);
-    QTest::mouseClick(&view(), Qt::LeftButton, {},
-                      button->mapToScene(QPointF(button->width() / 2, button->height() / 2))
-                          .toPoint());
+    QTest::mouseClick(
+        &view(), Qt::LeftButton, {},
+        button->mapToScene(QPointF(button->width() / 2, button->height() / 2)).toPoint());
     ASSERT_TRUE(recorder.isRecording());
     EXPECT_FALSE(hotKeyService->grabbed);
     EXPECT_EQ(button->property("text").toString(), "Pressione o atalho…");
@@ -346,8 +355,8 @@ TEST_F(SettingsWindowTest, Pictures)
         shoot(dark ? "welcome-dark" : "welcome-light");
         controller.reset();
         fillHistory(9, 3);
-        settings->setIgnoredBundleIDs({"org.gnome.TextEditor", "org.mozilla.firefox",
-                                       "com.example.SemIcone"});
+        settings->setIgnoredBundleIDs(
+            {"org.gnome.TextEditor", "org.mozilla.firefox", "com.example.SemIcone"});
         window().present(false);
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&view()));
         shoot(dark ? "normal-dark" : "normal-light");
@@ -359,8 +368,8 @@ TEST_F(SettingsWindowTest, Pictures)
     QApplication::setPalette(lightPalette());
     controller.reset();
     fillHistory(2, 1);
-    settings->setIgnoredBundleIDs({"org.gnome.TextEditor", "org.mozilla.firefox",
-                                   "com.example.SemIcone"});
+    settings->setIgnoredBundleIDs(
+        {"org.gnome.TextEditor", "org.mozilla.firefox", "com.example.SemIcone"});
     window().present(false);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&view()));
     window().view().setConfirmWipe(true);
@@ -397,8 +406,30 @@ TEST_F(SettingsWindowTest, TheDataSectionFollowsTheHistoryAndTheIgnoreListKeepsI
     }
     form.clearHistory();
     EXPECT_EQ(form.storedItemsText(), "3 (3 fixados)");
-    form.setConfirmWipe(true);
-    form.wipeHistory();
+    form.revealHistoryFolder();
+    EXPECT_EQ(revealed, QStringList{store->directory()});
+
+    // The wipe's confirmation, clicked: "Cancelar" deletes nothing, "Apagar tudo" everything.
+    window().present(false);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view()));
+    const auto click = [&](const char *name) {
+        QQuickItem *button = item(name);
+        ASSERT_TRUE(button) << name;
+        QTest::mouseClick(
+            &view(), Qt::LeftButton, {},
+            button->mapToScene(QPointF(button->width() / 2, button->height() / 2)).toPoint());
+    };
+    scrollToEnd();
+    QTest::qWait(50);
+    click("wipeButton");
+    ASSERT_TRUE(form.confirmWipe());
+    QTest::qWait(300); // the dialog's opening transition
+    click("cancelWipeButton");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !form.confirmWipe(); }, 1000));
+    EXPECT_EQ(form.storedItemsText(), "3 (3 fixados)");
+    click("wipeButton");
+    QTest::qWait(300);
+    click("confirmWipeButton");
     EXPECT_EQ(form.storedItemsText(), "0");
     EXPECT_FALSE(form.confirmWipe());
 
@@ -426,7 +457,8 @@ TEST_F(SettingsWindowTest, TheDataSectionFollowsTheHistoryAndTheIgnoreListKeepsI
     EXPECT_EQ(SettingsView::homeRelative(QDir::homePath() + "/.local/share/Tessaly"),
               "~/.local/share/Tessaly");
     EXPECT_EQ(SettingsView::homeRelative("/srv/Tessaly"), "/srv/Tessaly");
-    EXPECT_TRUE(form.footerText().startsWith("Tessaly 1.4 · o histórico fica só neste computador, em "));
+    EXPECT_TRUE(
+        form.footerText().startsWith("Tessaly 1.4 · o histórico fica só neste computador, em "));
 }
 
 TEST_F(SettingsWindowTest, ALoginItemTheSystemRefusesSnapsBackWithTheReason)

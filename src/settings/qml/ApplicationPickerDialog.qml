@@ -68,20 +68,23 @@ Dialog {
                     width: ListView.view.width
                     highlighted: chosen
                     onClicked: dialog.picker.setChosen(index, !chosen)
-                    Accessible.role: Accessible.CheckBox
-                    Accessible.checkable: true
-                    Accessible.checked: chosen
-                    Accessible.name: name
-                    Accessible.onPressAction: dialog.picker.setChosen(index, !chosen)
-                    Accessible.onToggleAction: dialog.picker.setChosen(index, !chosen)
+                    // A screen reader reaches the row through its check box.
+                    Accessible.ignored: true
 
                     contentItem: RowLayout {
                         spacing: 10
                         CheckBox {
+                            id: box
                             checked: entry.chosen
                             focusPolicy: Qt.NoFocus
-                            onClicked: dialog.picker.setChosen(entry.index, checked)
-                            Accessible.ignored: true
+                            // Also flipped by assistive technology, which emits no click.
+                            onCheckedChanged: {
+                                if (checked === entry.chosen)
+                                    return
+                                dialog.picker.setChosen(entry.index, checked)
+                                box.checked = Qt.binding(() => entry.chosen)
+                            }
+                            Accessible.name: entry.name + " (" + entry.bundleID + ")"
                         }
                         Item {
                             implicitWidth: 24

@@ -330,6 +330,27 @@ Rectangle {
             if (form.Window.window.visible)
                 recorderControl.takeFocus()
         }
+        function onActiveFocusItemChanged() {
+            form.revealFocusedControl()
+        }
+    }
+
+    // The control that takes the keyboard (Tab) scrolls into view.
+    function revealFocusedControl() {
+        const focused = form.Window.activeFocusItem
+        let ancestor = focused
+        while (ancestor && ancestor !== column)
+            ancestor = ancestor.parent
+        if (!ancestor)
+            return
+        const flickable = scroll.contentItem
+        const top = focused.mapToItem(column, 0, 0).y
+        const margin = 12
+        if (top < flickable.contentY)
+            flickable.contentY = Math.max(0, top - margin)
+        else if (top + focused.height > flickable.contentY + flickable.height)
+            flickable.contentY = Math.min(column.height - flickable.height,
+                                          top + focused.height - flickable.height + margin)
     }
 
     Connections {
