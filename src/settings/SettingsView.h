@@ -142,6 +142,8 @@ public:
     void setActive(bool active);
     bool isActive() const { return m_refreshTimer.isActive(); }
 
+    // The key names in the texts follow the current keyboard layout.
+    void refreshTexts() { Q_EMIT welcomeTextChanged(); }
     // Re-reads the platform states: accessibility, clipboard access, the login item.
     Q_INVOKABLE void refreshStatus();
     Q_INVOKABLE void setLaunchAtLoginEnabled(bool enabled);

@@ -103,7 +103,10 @@ void SettingsWindowController::present(bool welcome)
 {
     if (welcome)
         m_state->turnWelcomeOn();
+    // The keyboard layout may have changed since the last showing: the key names follow it.
     m_services.keys.refresh();
+    m_recorder->refresh();
+    m_view->refreshTexts();
     if (!m_placed) {
         // Centred on the screen with the pointer; later showings keep where the user left it.
         QScreen *screen = QGuiApplication::screenAt(QCursor::pos());
