@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <QStandardPaths>
 
 #include <algorithm>
@@ -122,6 +123,28 @@ void HistoryStore::save()
         });
 }
 
+void HistoryStore::removeLeftovers(const QList<ClipItem> &entries)
+{
+    // A program killed while it wrote leaves the temporary files of its atomic writes (the
+    // target's name and a suffix), and snapshots whose entry never reached the index.
+    QSet<QString> kept;
+    for (const ClipItem &entry : entries) {
+        kept.insert(QFileInfo(payloadPath(entry.id)).fileName());
+        kept.insert(QFileInfo(thumbnailPath(entry.id)).fileName());
+    }
+    m_io->async([kept, directory = m_directory, payloads = m_payloadDirectory,
+                 index = QFileInfo(m_indexPath).fileName()] {
+        QDir history(directory);
+        for (const QString &name : history.entryList({index + QStringLiteral(".*")}, QDir::Files))
+            history.remove(name);
+        QDir items(payloads);
+        for (const QString &name : items.entryList(QDir::Files | QDir::Hidden)) {
+            if (!kept.contains(name))
+                items.remove(name);
+        }
+    });
+}
+
 void HistoryStore::removeFiles(const QList<ClipItem> &removed)
 {
     QStringList paths;
@@ -140,9 +163,15 @@ void HistoryStore::removeFiles(const QList<ClipItem> &removed)
 
 void HistoryStore::load()
 {
-    const auto bytes = PrivateFiles::readAll(m_indexPath);
-    if (!bytes)
+    const bool hasIndex = QFileInfo::exists(m_indexPath);
+    const auto bytes = PrivateFiles::readAll(m_indexPath, maxIndexBytes);
+    if (!bytes) {
+        // No history was ever written: whatever a killed program left in the folder is of no
+        // entry. (An index that cannot be read keeps every file, for whoever repairs it.)
+        if (!hasIndex)
+            removeLeftovers({});
         return;
+    }
     auto decoded = IndexCoding::decodeIndex(*bytes);
     if (!decoded)
         return;
@@ -155,6 +184,7 @@ void HistoryStore::load()
     }
     m_items = std::move(kept);
     sortItems();
+    removeLeftovers(m_items);
     const QList<ClipItem> removed = trimmed();
     if (!removed.isEmpty()) {
         removeFiles(removed);
@@ -289,7 +319,7 @@ std::optional<ClipPayload> HistoryStore::payload(const QUuid &id)
     std::optional<ClipPayload> result;
     const QString path = payloadPath(id);
     m_io->sync([&] {
-        if (const auto bytes = PrivateFiles::readAll(path))
+        if (const auto bytes = PrivateFiles::readAll(path, maxPayloadBytes))
             result = PayloadCoding::decode(*bytes);
     });
     return result;

@@ -74,10 +74,17 @@ Q_SIGNALS:
     void itemsChanged();
 
 private:
+    // Above anything the store writes (500 entries take a few megabytes; a snapshot at most
+    // 60 MiB): a longer file is damaged or not ours, and is not read.
+    static constexpr qint64 maxIndexBytes = qint64(64) << 20;
+    static constexpr qint64 maxPayloadBytes = qint64(128) << 20;
+
     qsizetype indexOf(const QUuid &id) const;
     void sortItems();
     QList<ClipItem> trimmed();
     void save();
+    // Removes the files of the history folder that belong to none of these entries.
+    void removeLeftovers(const QList<ClipItem> &entries);
     void removeFiles(const QList<ClipItem> &removed);
 
     QString m_directory;

@@ -41,12 +41,17 @@ bool writeAtomically(const QString &path, const QByteArray &bytes)
     return file.commit();
 }
 
-std::optional<QByteArray> readAll(const QString &path)
+std::optional<QByteArray> readAll(const QString &path, qint64 maxBytes)
 {
+    const QFileInfo info(path);
+    if (!info.isFile() || info.size() > maxBytes)
+        return std::nullopt;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    QByteArray bytes = file.readAll();
+    QByteArray bytes = file.read(maxBytes + 1);
+    if (bytes.size() > maxBytes)
+        return std::nullopt; // it grew meanwhile
     if (file.error() != QFileDevice::NoError)
         return std::nullopt;
     return bytes;

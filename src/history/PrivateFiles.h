@@ -19,8 +19,10 @@ bool ensureDirectory(const QString &path);
 // 0600. A reader never sees a partial file; on failure the previous file stays.
 bool writeAtomically(const QString &path, const QByteArray &bytes);
 
-// The whole file, or absent when it cannot be read.
-std::optional<QByteArray> readAll(const QString &path);
+// The whole file, or absent when it cannot be read, is not a regular file or is longer than
+// maxBytes (a file damaged by a crash or replaced by something else is never read whole). The
+// default is above anything the history writes: a snapshot holds at most 60 MiB.
+std::optional<QByteArray> readAll(const QString &path, qint64 maxBytes = qint64(128) << 20);
 
 } // namespace PrivateFiles
 } // namespace tessaly

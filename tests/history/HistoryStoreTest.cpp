@@ -439,3 +439,44 @@ TEST(SerialQueueTest, RunsTasksInOrderAndSyncWaitsForEarlierOnes)
     for (int i = 0; i < 100; ++i)
         EXPECT_EQ(order[i], i);
 }
+
+// What a killed program leaves behind — the temporary files of its atomic writes and snapshots
+// whose entry never reached the index — goes at the next start; the files of the entries stay,
+// and an index that cannot be read keeps every file.
+TEST_F(HistoryStoreTest, LeftoversOfAKilledProgramGoAtTheNextStart)
+{
+    addAt(1, QStringLiteral("guardado"));
+    store->waitForPendingWrites();
+    const ClipItem kept = store->items().constFirst();
+    const QString items = store->payloadDirectory();
+    const auto touch = [](const QString &path) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("x");
+    };
+    const QStringList leftovers = {
+        store->indexPath() + QStringLiteral(".Ab12Cd"),
+        store->payloadPath(kept.id) + QStringLiteral(".Xy98Zw"),
+        store->payloadPath(QUuid::createUuid()),
+        store->thumbnailPath(QUuid::createUuid()),
+    };
+    for (const QString &path : leftovers)
+        touch(path);
+
+    // An unreadable index: nothing is removed.
+    const QByteArray index = indexBytes();
+    ASSERT_TRUE(PrivateFiles::writeAtomically(store->indexPath(), "garbage"));
+    reopen()->waitForPendingWrites();
+    for (const QString &path : leftovers)
+        EXPECT_TRUE(QFileInfo::exists(path)) << path.toStdString();
+
+    ASSERT_TRUE(PrivateFiles::writeAtomically(store->indexPath(), index));
+    auto reopened = reopen();
+    reopened->waitForPendingWrites();
+    ASSERT_EQ(reopened->items().size(), 1);
+    for (const QString &path : leftovers)
+        EXPECT_FALSE(QFileInfo::exists(path)) << path.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(store->payloadPath(kept.id)));
+    EXPECT_TRUE(reopened->payload(kept.id));
+    EXPECT_EQ(QDir(items).entryList(QDir::Files).size(), 1);
+}
