@@ -57,7 +57,22 @@ Item {
     implicitWidth: 400
     implicitHeight: 560
 
-    Component.onCompleted: focusSearch()
+    // The search field has the keyboard while the panel is shown. A hidden panel keeps no
+    // focused field: its blinking cursor would wake the program twice a second for nothing.
+    Component.onCompleted: {
+        if (Window.window && Window.window.visible)
+            focusSearch()
+    }
+
+    Connections {
+        target: view.Window.window
+        function onVisibleChanged() {
+            if (view.Window.window.visible)
+                view.focusSearch()
+            else
+                search.field.focus = false
+        }
+    }
 
     Connections {
         target: view.panelModel

@@ -329,6 +329,8 @@ Rectangle {
         function onVisibleChanged() {
             if (form.Window.window.visible)
                 recorderControl.takeFocus()
+            else
+                pickerDialog.close() // its search field would keep a blinking cursor
         }
         function onActiveFocusItemChanged() {
             form.revealFocusedControl()
