@@ -1,6 +1,7 @@
 #include "app/AppDelegate.h"
 #include "app/CommandLine.h"
 #include "app/SingleInstance.h"
+#include "app/StallReporter.h"
 #include "history/HistoryStore.h"
 #include "platform/posix/TerminationSignals.h"
 #include "platform/x11/XcbConnection.h"
@@ -93,6 +94,9 @@ int main(int argc, char *argv[])
     TerminationSignals terminationSignals;
     QObject::connect(&terminationSignals, &TerminationSignals::received, &app,
                      &QCoreApplication::quit);
+
+    // The main thread's stalls, when asked for (diagnostics and tests).
+    const auto stallReporter = StallReporter::fromEnvironment();
 
     AppDelegate delegate(AppSettings::shared(), HistoryStore::shared());
     int status = 0;

@@ -24,7 +24,7 @@ namespace {
 class AppE2ETest : public E2ETest
 {
 protected:
-    AppE2ETest() : E2ETest({u"xclip"_s}) {}
+    AppE2ETest() : E2ETest({u"xclip"_s, u"xdotool"_s}) {}
 
     void SetUp() override
     {
@@ -94,13 +94,19 @@ TEST_F(AppE2ETest, RecordsCopiesAndEndsCleanlyOnASignal)
     EXPECT_FALSE(historyHolds(u"before launch"_s));
     EXPECT_EQ(tessaly::test::modeOf(historyDirectory()), 0700u);
 
-    // A second copy of the program leaves at once, without a word, and the first runs on.
+    // A second copy of the program leaves at once, without a word, and the first runs on (and
+    // shows its settings, closed here: copies made in the program's own window are skipped).
     QProcess *second = startTessaly();
     ASSERT_TRUE(second->waitForFinished(15000));
     EXPECT_EQ(second->exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(second->exitCode(), 0);
     EXPECT_TRUE(second->readAllStandardError().isEmpty());
     EXPECT_EQ(tessaly->state(), QProcess::Running);
+    const QStringList settingsWindow{u"search"_s, u"--onlyvisible"_s, u"--name"_s,
+                                     u"^Ajustes do Tessaly$"_s};
+    ASSERT_TRUE(waitUntil([&] { return server.run(u"xdotool"_s, settingsWindow, 5000) == 0; }));
+    ASSERT_EQ(server.run(u"xdotool"_s, settingsWindow + QStringList{u"windowunmap"_s}, 5000), 0);
+    ASSERT_TRUE(waitUntil([&] { return server.run(u"xdotool"_s, settingsWindow, 5000) != 0; }));
 
     // A copy whose reading is under way when the signal comes is still saved.
     QProcess *slow = start(QStringLiteral(TESSALY_CLIP_OWNER), {u"slow"_s});

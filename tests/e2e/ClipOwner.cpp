@@ -14,6 +14,16 @@
 //   clip_owner slow                                   UTF8_STRING "slow but sure", answered
 //                                                      0.3 s after it is asked for; prints
 //                                                      "asked" when TARGETS is asked for
+//   clip_owner targets-only                           answers TARGETS, never the data
+//   clip_owner wrong-format                           UTF8_STRING as 32-bit INTEGERs, text/plain
+//                                                      in 16-bit units
+//   clip_owner trickle                                UTF8_STRING as INCR, one byte per piece,
+//                                                      for up to a minute; prints "sent N"
+//   clip_owner destroy-window                         destroys its window when asked for data
+//   clip_owner invalid-utf8                           every text target is invalid UTF-8
+//   clip_owner storm COUNT MS                         a new owner (its own window) with a new
+//                                                      text "storm N" every MS ms, COUNT times;
+//                                                      prints "last storm N" and keeps serving
 //   clip_owner copier                                 copies each line read from standard input
 //                                                      as UTF8_STRING and prints "copied T" with
 //                                                      T the steady clock (ns) once the server
@@ -29,6 +39,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QHash>
 
 #include <xcb/xcb.h>
 
@@ -37,6 +48,7 @@
 #include <cstring>
 #include <poll.h>
 #include <unistd.h>
+#include <vector>
 
 using namespace tessaly;
 using tessaly::x11::Connection;
@@ -165,6 +177,11 @@ int misbehave(const QString &mode)
     say("ready");
     const xcb_atom_t big = owner.connection.atom(QStringLiteral("application/x-big"));
     const xcb_atom_t png = owner.connection.atom(QStringLiteral("image/png"));
+    const xcb_atom_t plain = owner.connection.atom(QStringLiteral("text/plain"));
+    std::vector<xcb_atom_t> texts;
+    for (const char *name : {"UTF8_STRING", "STRING", "TEXT", "text/plain;charset=utf-8",
+                             "text/plain", "text/html", "text/uri-list", "COMPOUND_TEXT"})
+        texts.push_back(owner.connection.atom(QString::fromLatin1(name)));
     for (;;) {
         const xcb_selection_request_event_t request = owner.nextRequest();
         if (mode == u"stall")
@@ -180,6 +197,17 @@ int misbehave(const QString &mode)
                 const uint32_t atoms[] = {owner.targets, owner.utf8};
                 owner.answer(request, XCB_ATOM_ATOM, 32, atoms, 2);
                 say("asked");
+            } else if (mode == u"targets-only" || mode == u"trickle" || mode == u"destroy-window") {
+                const uint32_t atoms[] = {owner.targets, owner.utf8};
+                owner.answer(request, XCB_ATOM_ATOM, 32, atoms, 2);
+            } else if (mode == u"wrong-format") {
+                const uint32_t atoms[] = {owner.targets, owner.utf8, plain};
+                owner.answer(request, XCB_ATOM_ATOM, 32, atoms, 3);
+            } else if (mode == u"invalid-utf8") {
+                std::vector<uint32_t> atoms{owner.targets};
+                for (const xcb_atom_t text : texts)
+                    atoms.push_back(text);
+                owner.answer(request, XCB_ATOM_ATOM, 32, atoms.data(), uint32_t(atoms.size()));
             } else if (mode == u"die-mid-transfer") {
                 const uint32_t atoms[] = {owner.targets, owner.utf8, png};
                 owner.answer(request, XCB_ATOM_ATOM, 32, atoms, 3);
@@ -187,6 +215,47 @@ int misbehave(const QString &mode)
                 const uint32_t atoms[] = {owner.targets, owner.utf8, big};
                 owner.answer(request, XCB_ATOM_ATOM, 32, atoms, 3);
             }
+            continue;
+        }
+        if (mode == u"targets-only")
+            continue;
+        if (mode == u"wrong-format") {
+            if (request.target == owner.utf8) {
+                const uint32_t numbers[] = {1, 2, 3};
+                owner.answer(request, XCB_ATOM_INTEGER, 32, numbers, 3);
+            } else {
+                const uint16_t units[] = {0x68, 0x69};
+                owner.answer(request, owner.utf8, 16, units, 2);
+            }
+            continue;
+        }
+        if (mode == u"invalid-utf8") {
+            const char invalid[] = "\xff\xfe\xc3(abc\xed\xa0\x80\xf4\x90\x80\x80 \xc0\xaf";
+            owner.answer(request, request.target, 8, invalid, sizeof invalid - 1);
+            continue;
+        }
+        if (mode == u"destroy-window") {
+            xcb_destroy_window(owner.connection.get(), owner.window);
+            xcb_flush(owner.connection.get());
+            say("destroyed");
+            ::sleep(30);
+            return 0;
+        }
+        if (mode == u"trickle" && request.target == owner.utf8) {
+            owner.watch(request.requestor);
+            const uint32_t announced = 1024;
+            owner.answer(request, owner.incr, 32, &announced, 1);
+            qint64 sent = 0;
+            const auto end = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+            while (std::chrono::steady_clock::now() < end &&
+                   owner.waitForDeletion(request.requestor, request.property, 3000)) {
+                ::usleep(20'000);
+                xcb_change_property(owner.connection.get(), XCB_PROP_MODE_REPLACE,
+                                    request.requestor, request.property, owner.utf8, 8, 1, "x");
+                xcb_flush(owner.connection.get());
+                ++sent;
+            }
+            say("sent " + QByteArray::number(sent));
             continue;
         }
         if (mode == u"bogus-atoms" && request.target == owner.utf8) {
@@ -224,6 +293,53 @@ int misbehave(const QString &mode)
             continue;
         }
         owner.notify(request, XCB_ATOM_NONE); // refuse
+    }
+}
+
+// A new owner every few milliseconds, each with a window and a text of its own, as a program
+// that copies in a loop would make them; the requests of earlier owners are still answered.
+int storm(int count, int intervalMs)
+{
+    RawOwner owner;
+    if (!owner.connection.isValid())
+        return 2;
+    xcb_connection_t *c = owner.connection.get();
+    QHash<xcb_window_t, QByteArray> texts;
+    const auto serveRequests = [&] {
+        while (Reply<xcb_generic_event_t> event{xcb_poll_for_event(c)}) {
+            if ((event->response_type & 0x7f) != XCB_SELECTION_REQUEST)
+                continue;
+            const auto request = *reinterpret_cast<xcb_selection_request_event_t *>(event.get());
+            const QByteArray text = texts.value(request.owner);
+            if (request.target == owner.targets) {
+                const uint32_t atoms[] = {owner.targets, owner.utf8};
+                owner.answer(request, XCB_ATOM_ATOM, 32, atoms, 2);
+            } else if (request.target == owner.utf8 && !text.isEmpty()) {
+                owner.answer(request, owner.utf8, 8, text.constData(), uint32_t(text.size()));
+            } else {
+                owner.notify(request, XCB_ATOM_NONE);
+            }
+        }
+    };
+    say("ready");
+    for (int n = 0; n < count; ++n) {
+        const xcb_window_t window = owner.connection.createHiddenWindow(0);
+        texts.insert(window, "storm " + QByteArray::number(n));
+        xcb_set_selection_owner(c, window, owner.clipboard, XCB_CURRENT_TIME);
+        xcb_flush(c);
+        const auto next = std::chrono::steady_clock::now() + std::chrono::milliseconds(intervalMs);
+        while (std::chrono::steady_clock::now() < next) {
+            serveRequests();
+            ::usleep(500);
+        }
+    }
+    say("last storm " + QByteArray::number(count - 1));
+    for (;;) {
+        pollfd descriptor{xcb_get_file_descriptor(c), POLLIN, 0};
+        ::poll(&descriptor, 1, -1);
+        if (xcb_connection_has_error(c))
+            return 0;
+        serveRequests();
     }
 }
 
@@ -337,5 +453,7 @@ int main(int argc, char **argv)
         return window(arguments);
     if (mode == u"copier")
         return copier();
+    if (mode == u"storm")
+        return storm(arguments.value(0).toInt(), arguments.value(1).toInt());
     return misbehave(mode);
 }
