@@ -6,8 +6,12 @@
 
 #include "TessalyProcessTest.h"
 
+#include <QDateTime>
+#include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
+#include <QSet>
 
 #include <gtest/gtest.h>
 
@@ -139,4 +143,61 @@ TEST_F(HostileOwnersE2ETest, NoOwnerStallsTheMainThreadOrKeepsTheNextCopyOut)
     std::printf("resident memory around the storm: %lld kB before, %lld kB after\n",
                 static_cast<long long>(before), static_cast<long long>(after));
     EXPECT_EQ(tessaly->state(), QProcess::Running);
+}
+
+// A copy marked as a password reaches nothing the program writes or maps: the history folder,
+// the settings, the runtime folder, the files mapped into its memory, its log.
+TEST_F(HostileOwnersE2ETest, AConcealedSecretReachesNoFileTheProgramWritesOrMaps)
+{
+    const QByteArray secret = "s3nha-" + QByteArray::number(QDateTime::currentMSecsSinceEpoch());
+    ASSERT_TRUE(startTessaly());
+    copy(u"antes do segredo"_s);
+    QProcess *owner = startOwner({u"serve"_s, u"UTF8_STRING:="_s + QString::fromLatin1(secret),
+                                  u"text/html:=<b>"_s + QString::fromLatin1(secret) + u"</b>"_s,
+                                  u"x-kde-passwordManagerHint:=secret"_s});
+    waitUntil([] { return false; }, 1500);
+    owner->kill();
+    copy(u"depois do segredo"_s);
+    tessaly->terminate(); // everything queued is written before it ends
+    ASSERT_TRUE(tessaly->waitForFinished(10000));
+    EXPECT_FALSE(tessaly->readAllStandardError().contains(secret));
+
+    QStringList files;
+    for (QDirIterator it(temp.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+         it.hasNext();)
+        files.append(it.next());
+    ASSERT_FALSE(files.isEmpty());
+    for (const QString &path : std::as_const(files)) {
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly)) {
+            EXPECT_FALSE(file.readAll().contains(secret)) << path.toStdString();
+        }
+    }
+}
+
+TEST_F(HostileOwnersE2ETest, NoSecretInTheFilesMappedIntoTheRunningProgram)
+{
+    const QByteArray secret = "m4pped-" + QByteArray::number(QDateTime::currentMSecsSinceEpoch());
+    ASSERT_TRUE(startTessaly());
+    QProcess *owner = startOwner({u"serve"_s, u"UTF8_STRING:="_s + QString::fromLatin1(secret),
+                                  u"x-kde-passwordManagerHint:=secret"_s});
+    waitUntil([] { return false; }, 1500);
+    owner->kill();
+    copy(u"depois do segredo"_s);
+    QFile maps(u"/proc/%1/maps"_s.arg(tessaly->processId()));
+    ASSERT_TRUE(maps.open(QIODevice::ReadOnly));
+    QSet<QString> mapped;
+    for (const QByteArray &row : maps.readAll().split('\n')) {
+        const qsizetype slash = row.indexOf(" /");
+        if (slash > 0 && !row.endsWith("(deleted)"))
+            mapped.insert(QString::fromLocal8Bit(row.mid(slash + 1).trimmed()));
+    }
+    ASSERT_FALSE(mapped.isEmpty());
+    for (const QString &path : std::as_const(mapped)) {
+        QFile file(path);
+        if (QFileInfo(path).isFile() && QFileInfo(path).size() < (256 << 20) &&
+            file.open(QIODevice::ReadOnly)) {
+            EXPECT_FALSE(file.readAll().contains(secret)) << path.toStdString();
+        }
+    }
 }
