@@ -238,6 +238,11 @@ def main():
                 print("… %d rounds, %d copies, %.0f s" % (round_number + 1, copies,
                                                           time.monotonic() - started),
                       flush=True)
+        final = read_index(history)
+        kinds = {}
+        for entry in final:
+            kinds[entry["kind"]] = kinds.get(entry["kind"], 0) + 1
+        print("index at the end: %d entries %s" % (len(final), kinds))
     finally:
         if options.disk_full:
             subprocess.run(["umount", desktop.env["XDG_DATA_HOME"]])

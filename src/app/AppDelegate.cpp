@@ -127,8 +127,9 @@ AppDelegate::Launch AppDelegate::applicationDidFinishLaunching()
     if (!createSystemServices())
         return Launch::Failed;
 
-    // The history.
+    // The history; the alert sound when an entry cannot be written.
     m_store.load();
+    connect(&m_store, &HistoryStore::entryNotWritten, this, [] { QApplication::beep(); });
 
     // Capture.
     m_monitor =

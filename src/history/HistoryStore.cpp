@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPointer>
 #include <QSet>
 #include <QStandardPaths>
 
@@ -163,15 +164,10 @@ void HistoryStore::removeFiles(const QList<ClipItem> &removed)
 
 void HistoryStore::load()
 {
-    const bool hasIndex = QFileInfo::exists(m_indexPath);
     const auto bytes = PrivateFiles::readAll(m_indexPath, maxIndexBytes);
-    if (!bytes) {
-        // No history was ever written: whatever a killed program left in the folder is of no
-        // entry. (An index that cannot be read keeps every file, for whoever repairs it.)
-        if (!hasIndex)
-            removeLeftovers({});
+    // A missing or unreadable index keeps every file of the folder, for whoever repairs it.
+    if (!bytes)
         return;
-    }
     auto decoded = IndexCoding::decodeIndex(*bytes);
     if (!decoded)
         return;
@@ -235,10 +231,21 @@ void HistoryStore::add(const Capture &capture)
             ThumbnailCache::shared().put(entry.id, thumbnail);
     }
 
-    m_io->async([payload = capture.payload, thumbnail = capture.thumbnailPNG,
-                 payloadFile = payloadPath(entry.id), thumbnailFile = thumbnailPath(entry.id)] {
-        if (const auto bytes = PayloadCoding::encode(payload))
-            PrivateFiles::writeAtomically(payloadFile, *bytes);
+    m_io->async([self = QPointer<HistoryStore>(this), payload = capture.payload,
+                 thumbnail = capture.thumbnailPNG, payloadFile = payloadPath(entry.id),
+                 thumbnailFile = thumbnailPath(entry.id)] {
+        const auto bytes = PayloadCoding::encode(payload);
+        if (!bytes || !PrivateFiles::writeAtomically(payloadFile, *bytes)) {
+            // A full disk, a folder taken away: the alert sound tells the user.
+            QMetaObject::invokeMethod(
+                self.data(),
+                [self] {
+                    if (self)
+                        Q_EMIT self->entryNotWritten();
+                },
+                Qt::QueuedConnection);
+            return;
+        }
         if (thumbnail)
             PrivateFiles::writeAtomically(thumbnailFile, *thumbnail);
     });

@@ -72,6 +72,9 @@ public:
 Q_SIGNALS:
     // Emitted after every change of items().
     void itemsChanged();
+    // An entry's snapshot could not be written (the disk is full, the folder is gone): the
+    // entry shows until the next start, which drops it.
+    void entryNotWritten();
 
 private:
     // Above anything the store writes (500 entries take a few megabytes; a snapshot at most

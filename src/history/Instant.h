@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <compare>
+#include <limits>
 
 namespace tessaly {
 
@@ -35,9 +36,20 @@ public:
     constexpr double secondsSinceReference() const { return m_seconds; }
     double secondsSinceUnixEpoch() const { return m_seconds + unixOffset; }
 
+    // An instant beyond what 64-bit milliseconds hold (the index may carry any number) comes
+    // out as the earliest or latest QDateTime; one that is not a number, as the Unix epoch.
     QDateTime toDateTime() const
     {
-        return QDateTime::fromMSecsSinceEpoch(qint64((m_seconds + unixOffset) * 1000.0), Qt::UTC);
+        constexpr double limit = 9223372036854775808.0; // 2^63
+        const double milliseconds = (m_seconds + unixOffset) * 1000.0;
+        qint64 whole = 0;
+        if (milliseconds >= limit)
+            whole = std::numeric_limits<qint64>::max();
+        else if (milliseconds < -limit)
+            whole = std::numeric_limits<qint64>::min();
+        else if (milliseconds == milliseconds)
+            whole = qint64(milliseconds);
+        return QDateTime::fromMSecsSinceEpoch(whole, Qt::UTC);
     }
 
     // Seconds from `other` to this instant (positive when this one is later).

@@ -480,3 +480,36 @@ TEST_F(HistoryStoreTest, LeftoversOfAKilledProgramGoAtTheNextStart)
     EXPECT_TRUE(reopened->payload(kept.id));
     EXPECT_EQ(QDir(items).entryList(QDir::Files).size(), 1);
 }
+
+// An entry whose snapshot cannot be written is reported (the program plays the alert sound); the
+// files already written stay, and once the folder can be written again everything is saved.
+TEST_F(HistoryStoreTest, AnEntryThatCannotBeWrittenIsReportedAndTheNextSaveWritesAll)
+{
+    addAt(1, QStringLiteral("antes"));
+    store->waitForPendingWrites();
+    const QByteArray index = indexBytes();
+    QSignalSpy notWritten(store.get(), &HistoryStore::entryNotWritten);
+
+    // Something that is not a folder where the snapshots go (as a full disk, for every user).
+    const QString items = store->payloadDirectory();
+    const QString aside = items + QStringLiteral(".aside");
+    ASSERT_TRUE(QDir().rename(items, aside));
+    QFile blocker(items);
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    addAt(2, QStringLiteral("sem espaço"));
+    store->waitForPendingWrites();
+    ASSERT_TRUE(notWritten.wait(2000));
+    EXPECT_EQ(notWritten.count(), 1);
+    EXPECT_EQ(texts(), QList<QString>({"sem espaço", "antes"})) << "the history in memory stays";
+
+    ASSERT_TRUE(QFile::remove(items));
+    ASSERT_TRUE(QDir().rename(aside, items));
+    addAt(3, QStringLiteral("depois"));
+    auto reopened = reopen();
+    QList<QString> loaded;
+    for (const ClipItem &item : reopened->items())
+        loaded.append(*item.text);
+    EXPECT_EQ(loaded, QList<QString>({"depois", "antes"})) << "the unwritten entry is dropped";
+    EXPECT_NE(indexBytes(), index);
+}
