@@ -24,6 +24,8 @@ using tessaly::test::waitUntil;
 namespace {
 
 constexpr int stallLimitMs = 50;
+// Stalls longer than this are reported by the program, so that the worst one is known.
+constexpr int reportedFromMs = 10;
 
 class HostileOwnersE2ETest : public tessaly::test::TessalyProcessTest
 {
@@ -39,6 +41,11 @@ protected:
             stalls.append(matches.next().captured(1).toInt());
         m_errors.clear();
         return stalls;
+    }
+
+    static int longest(const QList<int> &stalls)
+    {
+        return stalls.isEmpty() ? 0 : *std::max_element(stalls.begin(), stalls.end());
     }
 
     qint64 residentKilobytes()
@@ -73,7 +80,7 @@ TEST_F(HostileOwnersE2ETest, NoOwnerStallsTheMainThreadOrKeepsTheNextCopyOut)
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         ASSERT_TRUE(file.resize(25 * 1024 * 1024 + 1));
     }
-    environment.insert(u"TESSALY_REPORT_STALLS"_s, QString::number(stallLimitMs));
+    environment.insert(u"TESSALY_REPORT_STALLS"_s, QString::number(reportedFromMs));
     ASSERT_TRUE(startTessaly());
     copy(u"antes de tudo"_s);
     // The panel built and shown once.
@@ -113,9 +120,9 @@ TEST_F(HostileOwnersE2ETest, NoOwnerStallsTheMainThreadOrKeepsTheNextCopyOut)
         process->waitForFinished(5000);
         const QString after = u"depois do dono %1"_s.arg(++round);
         copy(after);
-        const QList<int> stalls = reportedStalls();
-        EXPECT_TRUE(stalls.isEmpty()) << stalls.size() << " stalls, the longest "
-                                      << *std::max_element(stalls.begin(), stalls.end()) << " ms";
+        const int worst = longest(reportedStalls());
+        EXPECT_LE(worst, stallLimitMs);
+        std::printf("%-36s worst main-thread stall %d ms\n", owner.what, worst);
         if (owner.neverRecorded) {
             EXPECT_FALSE(historyHolds(QString::fromLatin1(owner.neverRecorded)));
         }
@@ -133,7 +140,9 @@ TEST_F(HostileOwnersE2ETest, NoOwnerStallsTheMainThreadOrKeepsTheNextCopyOut)
         60000));
     EXPECT_TRUE(waitUntil([&] { return historyHolds(u"storm 1999"_s); }, 5000))
         << "the last copy of the storm is recorded";
-    EXPECT_TRUE(reportedStalls().isEmpty()) << "during the storm";
+    const int worst = longest(reportedStalls());
+    EXPECT_LE(worst, stallLimitMs) << "during the storm";
+    std::printf("%-36s worst main-thread stall %d ms\n", "2,000 owners in 10 s", worst);
     storm->kill();
     storm->waitForFinished(5000);
     waitUntil([] { return false; }, 2000);
