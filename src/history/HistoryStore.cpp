@@ -111,16 +111,27 @@ QList<ClipItem> HistoryStore::trimmed()
     return removed;
 }
 
-void HistoryStore::save()
+void HistoryStore::save(const QList<ClipItem> &removed)
 {
+    QStringList paths;
+    paths.reserve(removed.size() * 2);
+    for (const ClipItem &entry : removed) {
+        paths.append(payloadPath(entry.id));
+        paths.append(thumbnailPath(entry.id));
+        ThumbnailCache::shared().remove(entry.id);
+    }
     // The list is implicitly shared: handing a copy to the queue costs a reference count, and
     // the bytes are produced off the main thread.
     const quint64 generation = ++*m_latestIndexGeneration;
     m_io->async(
-        [items = m_items, path = m_indexPath, generation, latest = m_latestIndexGeneration] {
-            if (generation != latest->load())
-                return; // a later write, already queued, supersedes this one
-            PrivateFiles::writeAtomically(path, IndexCoding::encodeIndex(items));
+        [items = m_items, path = m_indexPath, paths, generation, latest = m_latestIndexGeneration] {
+            // A later write, already queued, supersedes this one; but the files of removed entries
+            // go only once an index that no longer names them is on disk (a program killed in
+            // between must not leave an index whose entries have no snapshot).
+            if (generation == latest->load() || !paths.isEmpty())
+                PrivateFiles::writeAtomically(path, IndexCoding::encodeIndex(items));
+            for (const QString &file : paths)
+                QFile::remove(file); // a file that never existed is simply skipped
         });
 }
 
@@ -146,22 +157,6 @@ void HistoryStore::removeLeftovers(const QList<ClipItem> &entries)
     });
 }
 
-void HistoryStore::removeFiles(const QList<ClipItem> &removed)
-{
-    QStringList paths;
-    paths.reserve(removed.size() * 2);
-    for (const ClipItem &entry : removed) {
-        paths.append(payloadPath(entry.id));
-        paths.append(thumbnailPath(entry.id));
-    }
-    for (const ClipItem &entry : removed)
-        ThumbnailCache::shared().remove(entry.id);
-    m_io->async([paths] {
-        for (const QString &path : paths)
-            QFile::remove(path); // a file that never existed is simply skipped
-    });
-}
-
 void HistoryStore::load()
 {
     const auto bytes = PrivateFiles::readAll(m_indexPath, maxIndexBytes);
@@ -182,10 +177,8 @@ void HistoryStore::load()
     sortItems();
     removeLeftovers(m_items);
     const QList<ClipItem> removed = trimmed();
-    if (!removed.isEmpty()) {
-        removeFiles(removed);
-        save();
-    }
+    if (!removed.isEmpty())
+        save(removed);
     Q_EMIT itemsChanged();
 }
 
@@ -253,9 +246,7 @@ void HistoryStore::add(const Capture &capture)
     m_items.prepend(std::move(entry));
     sortItems();
     const QList<ClipItem> removed = trimmed();
-    if (!removed.isEmpty())
-        removeFiles(removed);
-    save();
+    save(removed);
     Q_EMIT itemsChanged();
 }
 
@@ -267,9 +258,7 @@ void HistoryStore::togglePin(const QUuid &id)
     m_items[index].pinned = !m_items[index].pinned;
     sortItems();
     const QList<ClipItem> removed = trimmed();
-    if (!removed.isEmpty())
-        removeFiles(removed);
-    save();
+    save(removed);
     Q_EMIT itemsChanged();
 }
 
@@ -279,8 +268,7 @@ void HistoryStore::remove(const QUuid &id)
     if (index < 0)
         return;
     const ClipItem removed = m_items.takeAt(index);
-    removeFiles({removed});
-    save();
+    save({removed});
     Q_EMIT itemsChanged();
 }
 
@@ -306,8 +294,7 @@ void HistoryStore::clear(bool keepPinned)
             removed.append(entry);
     }
     m_items = std::move(kept);
-    removeFiles(removed);
-    save();
+    save(removed);
     Q_EMIT itemsChanged();
 }
 
@@ -316,8 +303,7 @@ void HistoryStore::trim()
     const QList<ClipItem> removed = trimmed();
     if (removed.isEmpty())
         return;
-    removeFiles(removed);
-    save();
+    save(removed);
     Q_EMIT itemsChanged();
 }
 

@@ -85,10 +85,10 @@ private:
     qsizetype indexOf(const QUuid &id) const;
     void sortItems();
     QList<ClipItem> trimmed();
-    void save();
+    // Writes the index; then removes the files of the entries given (already out of the list).
+    void save(const QList<ClipItem> &removed = {});
     // Removes the files of the history folder that belong to none of these entries.
     void removeLeftovers(const QList<ClipItem> &entries);
-    void removeFiles(const QList<ClipItem> &removed);
 
     QString m_directory;
     QString m_payloadDirectory;

@@ -41,13 +41,18 @@ public:
         m_out.append(buffer, result.ptr - buffer);
     }
 
-    // Shortest text that reads back as the same double.
+    // Shortest text that reads back as the same double. The shortest form of a whole number
+    // beyond 64 bits can be a plain run of digits, which a JSON reader takes for an integer too
+    // large to hold: numbers that large are always written with an exponent.
     void number(double value)
     {
         if (!std::isfinite(value))
             value = 0.0;
         char buffer[32];
-        const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+        char *const end = buffer + sizeof buffer;
+        const auto result = std::fabs(value) >= 9223372036854775808.0
+                                ? std::to_chars(buffer, end, value, std::chars_format::scientific)
+                                : std::to_chars(buffer, end, value);
         m_out.append(buffer, result.ptr - buffer);
     }
 
@@ -335,8 +340,11 @@ std::optional<ClipItem> decodeRecord(const object &record)
 }
 
 // Parses with a parser sized for the document; simdjson also rejects bytes that are not UTF-8.
+// No bytes are not a document (and the view of a null QByteArray has no data pointer to copy).
 simdjson::error_code parse(simdjson::dom::parser &parser, QByteArrayView bytes, element &root)
 {
+    if (bytes.isEmpty())
+        return simdjson::EMPTY;
     return parser.parse(bytes.data(), size_t(bytes.size())).get(root);
 }
 

@@ -18,6 +18,68 @@ using PlistPtr = std::unique_ptr<void, PlistDeleter>;
 
 const char itemsKey[] = "items";
 
+quint64 bigEndian(const uchar *bytes, unsigned count)
+{
+    quint64 value = 0;
+    for (unsigned i = 0; i < count; ++i)
+        value = (value << 8) | bytes[i];
+    return value;
+}
+
+// Whether no UTF-16 string of a binary property list holds a NUL character. libplist (2.2)
+// aborts on an assertion when it hands out a dictionary key that was such a string (its UTF-8
+// form is then shorter than its recorded length); encode() never writes one. Walks the offset
+// table and checks each UTF-16 string. Writers lay the objects out one after the other in table
+// order: a table that does not, or a string that runs into the next object, fails too (so that
+// the walk reads each byte once at most).
+bool utf16StringsAreFreeOfNul(const QByteArray &bytes)
+{
+    constexpr quint64 headerSize = 8;
+    constexpr quint64 trailerSize = 32;
+    const auto *data = reinterpret_cast<const uchar *>(bytes.constData());
+    const quint64 size = quint64(bytes.size());
+    if (size < headerSize + trailerSize)
+        return false;
+    const uchar *trailer = data + size - trailerSize;
+    const unsigned offsetSize = trailer[6];
+    const quint64 count = bigEndian(trailer + 8, 8);
+    const quint64 tableStart = bigEndian(trailer + 24, 8);
+    const quint64 tableEnd = size - trailerSize;
+    if (offsetSize == 0 || offsetSize > 8 || tableStart < headerSize || tableStart > tableEnd ||
+        count > (tableEnd - tableStart) / offsetSize)
+        return false;
+    const auto offset = [&](quint64 index) {
+        return bigEndian(data + tableStart + index * offsetSize, offsetSize);
+    };
+
+    for (quint64 i = 0; i < count; ++i) {
+        quint64 at = offset(i);
+        const quint64 next = i + 1 < count ? offset(i + 1) : tableStart;
+        if (at < headerSize || at >= next || next > tableStart)
+            return false;
+        const uchar marker = data[at++];
+        if ((marker & 0xF0) != 0x60) // UTF-16 big-endian
+            continue;
+        quint64 length = marker & 0x0F;
+        if (length == 0x0F) { // the length follows as an integer object
+            if (at >= next || (data[at] & 0xF0) != 0x10 || (data[at] & 0x0F) > 3)
+                return false;
+            const unsigned width = 1u << (data[at] & 0x0F);
+            if (width > next - at - 1)
+                return false;
+            length = bigEndian(data + at + 1, width);
+            at += 1 + width;
+        }
+        if (length > (next - at) / 2)
+            return false;
+        for (quint64 j = 0; j < length; ++j) {
+            if (data[at + 2 * j] == 0 && data[at + 2 * j + 1] == 0)
+                return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 std::optional<QByteArray> encode(const ClipPayload &payload)
@@ -49,6 +111,10 @@ std::optional<QByteArray> encode(const ClipPayload &payload)
 std::optional<ClipPayload> decode(const QByteArray &bytes)
 {
     if (bytes.isEmpty() || quint64(bytes.size()) > std::numeric_limits<uint32_t>::max())
+        return std::nullopt;
+
+    if (plist_is_binary(bytes.constData(), uint32_t(bytes.size())) &&
+        !utf16StringsAreFreeOfNul(bytes))
         return std::nullopt;
 
     plist_t parsed = nullptr;
