@@ -10,6 +10,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <mutex>
 
 namespace tessaly {
 
@@ -62,6 +63,52 @@ QString lastPathComponent(const QString &path)
     if (path == u"/")
         return path;
     return QFileInfo(path).fileName();
+}
+
+// What a decoder may hold at once while a thumbnail is made: no more than one representation may
+// be. Copied data is small but may claim any size in its header.
+constexpr qint64 decodingBudget = ClipboardReader::largestRepresentation;
+
+// QImageReader's limit on the images its decoders allocate is one value for the whole process
+// (Qt's default is 128 MiB). It is brought down to the budget once, before the first thumbnail;
+// the program's own pictures (icons, thumbnails of at most 720 pixels) stay far below it.
+void limitDecoderAllocations()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { QImageReader::setAllocationLimit(int(decodingBudget >> 20)); });
+}
+
+// Whether a JPEG is coded in several scans (progressive or its lossless and arithmetic kin): the
+// frame markers before the first scan tell.
+bool isMultiScanJpeg(QByteArrayView data)
+{
+    qsizetype at = 2; // after the start-of-image marker
+    while (at + 4 <= data.size() && uchar(data[at]) == 0xFF) {
+        const uchar marker = uchar(data[at + 1]);
+        if (marker == 0xDA) // the first scan: every frame header came before it
+            return false;
+        if (marker == 0xC2 || marker == 0xC6 || marker == 0xCA || marker == 0xCE)
+            return true;
+        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8)) {
+            at += 2;
+            continue;
+        }
+        at += 2 + ((qsizetype(uchar(data[at + 2])) << 8) | uchar(data[at + 3]));
+    }
+    return false;
+}
+
+// Whether decoding an image of the size its header gives stays within the budget where
+// QImageReader's limit cannot see: a decoder that cannot scale while decoding may hold the whole
+// image beside the one it hands over (4 bytes a pixel), and libjpeg holds the DCT coefficients of
+// the whole image for a JPEG of several scans, whatever the scale it is read at (2 bytes a pixel
+// for the brightness alone). A baseline JPEG is scaled while it is decoded, whatever its size.
+bool fitsDecodingBudget(const QImageReader &reader, QSize size, QByteArrayView data)
+{
+    const qint64 pixels = qint64(size.width()) * size.height();
+    if (reader.format() == "jpeg")
+        return !isMultiScanJpeg(data) || pixels * 2 <= decodingBudget;
+    return reader.supportsOption(QImageIOHandler::ScaledSize) || pixels * 4 <= decodingBudget;
 }
 
 } // namespace
@@ -246,6 +293,7 @@ std::optional<Thumbnail> ClipboardReader::makeThumbnail(const QByteArray &data, 
     QBuffer buffer(&bytes);
     if (!buffer.open(QIODevice::ReadOnly))
         return std::nullopt;
+    limitDecoderAllocations();
     QImageReader reader(&buffer);
     reader.setDecideFormatFromContent(true);
     reader.setAutoTransform(true); // the image's orientation, as its metadata says
@@ -255,10 +303,12 @@ std::optional<Thumbnail> ClipboardReader::makeThumbnail(const QByteArray &data, 
     Thumbnail thumbnail;
     const QSize sourceSize = reader.size();
     if (sourceSize.isValid()) {
+        if (!fitsDecodingBudget(reader, sourceSize, bytes))
+            return std::nullopt;
         thumbnail.width = sourceSize.width();
         thumbnail.height = sourceSize.height();
-        // Decoders that can scale while decoding (PNG row by row, JPEG in the DCT) never hold
-        // the full image.
+        // Decoders that can scale while decoding (PNG row by row unless interlaced, JPEG in the
+        // DCT) never hold the full image.
         if (std::max(sourceSize.width(), sourceSize.height()) > maxPixel)
             reader.setScaledSize(
                 sourceSize.scaled(maxPixel, maxPixel, Qt::KeepAspectRatio).expandedTo({1, 1}));

@@ -68,7 +68,8 @@ public:
     // text, link or color, from the whole copied string.
     static ClipKind classify(const QString &text);
     // A thumbnail whose longer side is at most maxPixel, with the image's orientation applied;
-    // absent when the data does not decode as an image.
+    // absent when the data does not decode as an image, or when decoding it would hold more than
+    // largestRepresentation at once (whatever size the image's header claims).
     static std::optional<Thumbnail> makeThumbnail(const QByteArray &data, int maxPixel);
     // SHA-256 as 64 lower-case hexadecimal digits.
     static QString hash(QByteArrayView data);

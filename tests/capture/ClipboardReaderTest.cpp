@@ -4,6 +4,7 @@
 
 #include <QBuffer>
 #include <QImage>
+#include <QImageReader>
 #include <QImageWriter>
 
 #include <gtest/gtest.h>
@@ -43,6 +44,23 @@ QByteArray jpegWithOrientation(int width, int height)
     const int length = int(payload.size()) + 2;
     segment.append(char(length >> 8)).append(char(length & 0xff)).append(payload);
     return jpeg.insert(2, segment); // right after the start-of-image marker
+}
+
+// A small progressive JPEG whose frame header claims another size.
+QByteArray progressiveJpegClaiming(int width, int height)
+{
+    QImage image(24, 16, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setProgressiveScanWrite(true);
+    EXPECT_TRUE(writer.write(image));
+    const qsizetype frame = bytes.indexOf("\xff\xc2"); // SOF2: length, precision, height, width
+    EXPECT_GT(frame, 0);
+    const char size[] = {char(height >> 8), char(height), char(width >> 8), char(width)};
+    return bytes.replace(frame + 5, 4, size, 4);
 }
 
 PayloadItem itemOf(const QList<PayloadItem::Representation> &representations)
@@ -390,6 +408,30 @@ TEST(ClipboardReaderStatics, ThumbnailsAreBoundedAndKeepTheSourceSize)
 
     EXPECT_FALSE(ClipboardReader::makeThumbnail("\x89PNG\r\n\x1a\n garbage"_ba, 720));
     EXPECT_FALSE(ClipboardReader::makeThumbnail(QByteArray(), 720));
+}
+
+// Found by fuzzing: a few bytes whose header claims a large image made the decoders allocate it
+// (a GIF of 60 bytes took 98 MiB). Nothing is decoded into more than one representation's worth.
+TEST(ClipboardReaderStatics, ThumbnailsNeverDecodeMoreThanARepresentation)
+{
+    const QByteArray refused[] = {
+        QByteArray::fromBase64(
+            "R0lGODlhAgIAAIBrAAAAAP///yH5BAEAAAAALAAAAAABkADDAAAAAABCAECQAQAAAAAAAg"
+            "ACAkQAASE7"),
+        progressiveJpegClaiming(6000, 4000), // libjpeg holds its coefficients at full size
+    };
+    for (const QByteArray &bytes : refused)
+        EXPECT_FALSE(ClipboardReader::makeThumbnail(bytes, 720)) << bytes.toBase64().constData();
+    EXPECT_EQ(QImageReader::allocationLimit(), ClipboardReader::largestRepresentation / MiB);
+
+    // A photo that fits still gets its thumbnail, and so does a larger one coded in a single
+    // scan, which libjpeg scales while it decodes it (a phone camera's 16 Mpx).
+    const auto large = ClipboardReader::makeThumbnail(encodedImage(4608, 3456, "jpeg"), 720);
+    ASSERT_TRUE(large);
+    EXPECT_EQ(large->width, 4608);
+    const auto photo = ClipboardReader::makeThumbnail(encodedImage(4000, 3000, "jpeg"), 720);
+    ASSERT_TRUE(photo);
+    EXPECT_EQ(photo->image.size(), QSize(720, 540));
 }
 
 TEST_F(ClipboardReaderTest, AnInterruptedReadingRecordsOnlyWhatDecidesTheEntry)

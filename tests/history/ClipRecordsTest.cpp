@@ -13,6 +13,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+
 using namespace tessaly;
 using namespace Qt::Literals::StringLiterals;
 
@@ -139,6 +142,30 @@ TEST(ClipRecords, InstantsCountFrom2001)
     EXPECT_EQ(decoded->createdAt.toDateTime().date(), QDate(2001, 1, 1));
 }
 
+// Found by fuzzing: an index may hold any number (a damaged or hand-edited file), and whatever
+// was read must be written back readable and shown without overflowing a conversion.
+TEST(ClipRecords, InstantsOfAnyMagnitudeReadAndWriteBack)
+{
+    for (const char *seconds : {"-1e300", "1e300", "786011111111111100000.1234568",
+                                "18446744073709551615", "-9223372036854777856.0", "1e21"}) {
+        const std::string json = std::string(R"({"id":"A1B2C3D4-E5F6-4789-8ABC-DEF012345678",
+            "kind":"link","lastUsedAt":2,"pinned":false,"hasRichText":false,
+            "contentHash":"ff","byteSize":12,"createdAt":)") +
+                                 seconds + "}";
+        const auto item =
+            IndexCoding::decodeItem(QByteArrayView(json.data(), qsizetype(json.size())));
+        ASSERT_TRUE(item) << seconds;
+        EXPECT_EQ(IndexCoding::decodeItem(IndexCoding::encodeItem(*item)), item) << seconds;
+        EXPECT_EQ(IndexCoding::decodeIndex(IndexCoding::encodeIndex({*item, *item}))->size(), 2);
+        EXPECT_TRUE(item->createdAt.toDateTime().isValid()) << seconds;
+    }
+
+    // Beyond 64-bit milliseconds are the ends of the calendar; not a number is the epoch.
+    EXPECT_EQ(Instant(-1e300).toDateTime().toMSecsSinceEpoch(), std::numeric_limits<qint64>::min());
+    EXPECT_EQ(Instant(1e300).toDateTime().toMSecsSinceEpoch(), std::numeric_limits<qint64>::max());
+    EXPECT_EQ(Instant(std::nan("")).toDateTime().toMSecsSinceEpoch(), 0);
+}
+
 TEST(ClipRecords, NullAndUnknownKeysAndEscapedSlashesAreAccepted)
 {
     const auto decoded = decodeText(withField(R"("text":null,"sourceAppName":null,
@@ -187,6 +214,8 @@ TEST(ClipRecords, IndexDecodingIsSafeOnBadBytes)
     EXPECT_EQ(IndexCoding::decodeIndex(" \n[ ]\t")->size(), 0);
 
     EXPECT_FALSE(IndexCoding::decodeIndex(""));
+    EXPECT_FALSE(IndexCoding::decodeIndex(QByteArray())); // no data pointer at all
+    EXPECT_FALSE(IndexCoding::decodeItem(QByteArrayView()));
     EXPECT_FALSE(IndexCoding::decodeIndex("{}"));
     EXPECT_FALSE(IndexCoding::decodeIndex("null"));
     EXPECT_FALSE(IndexCoding::decodeIndex(good.left(good.size() / 2)));
@@ -354,6 +383,30 @@ TEST(PayloadCoding, RejectsOtherShapesAndGarbage)
             bytes[random.bounded(bytes.size())] = char(random.bounded(256));
         (void)PayloadCoding::decode(bytes);
     }
+}
+
+TEST(PayloadCoding, Utf16KeysWithNulAreRefusedOthersRead)
+{
+    // libplist aborts on a dictionary key that was a UTF-16 string holding U+0000 (the first
+    // input was found by fuzzing): such lists are refused instead.
+    const char *withNul[] = {
+        "YnBsaXN0MDDRAQJVaXRlbXOjAwcH0QQFWQAAYWdlL3BuZ0iJUE5HDQoaCtDSCAkKC2QAAEYyX1NUUklOR18QHHgt"
+        "c3BlY2lhbC9nbm9tZS1jb3BpZWQtZmk7ZXNATmNvcHkKZmlsZTovLy8vCAsRFRgiKywxPVxdAAAAAAAAAQEAAAAA"
+        "AAAADAAAAAAAAAAAAAAAAAAAAGw=",
+        "YnBsaXN0MDDRAQJVaXRlbXOhA9EEBWIA5wAAQXgICxETFhsAAAAAAAABAQAAAAAAAAAGAAAAAAAAAAAAAAAAAAAA"
+        "HQ==",
+    };
+    for (const char *base64 : withNul)
+        EXPECT_FALSE(PayloadCoding::decode(QByteArray::fromBase64(base64))) << base64;
+
+    // Types outside ASCII are written as UTF-16 too, and still read back.
+    ClipPayload payload;
+    PayloadItem item;
+    item.insert(QStringLiteral("application/x-ação"), QByteArray("a"));
+    item.insert(QStringLiteral("text/plain;charset=utf-8"), QByteArray(70000, 'x'));
+    item.insert(QStringLiteral("emoji/😀"), QByteArray());
+    payload.items = {item};
+    EXPECT_EQ(PayloadCoding::decode(*PayloadCoding::encode(payload)), payload);
 }
 
 TEST(PayloadCoding, IndependentReaderSeesTheSameSnapshot)
