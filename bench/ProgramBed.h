@@ -11,9 +11,18 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 
 namespace tessaly::bench {
+
+// The middle sample.
+inline double median(std::vector<double> samples)
+{
+    std::sort(samples.begin(), samples.end());
+    return samples[samples.size() / 2];
+}
 
 struct ProgramBed
 {

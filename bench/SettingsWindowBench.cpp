@@ -19,14 +19,9 @@
 #include <vector>
 
 using namespace tessaly;
+using bench::median;
 
 namespace {
-
-double median(std::vector<double> samples)
-{
-    std::sort(samples.begin(), samples.end());
-    return samples[samples.size() / 2];
-}
 
 // VmRSS of this process, in kilobytes.
 qint64 residentKilobytes()

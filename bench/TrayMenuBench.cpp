@@ -21,16 +21,9 @@
 #include <vector>
 
 using namespace tessaly;
+using bench::median;
 
-namespace {
-
-double median(std::vector<double> samples)
-{
-    std::sort(samples.begin(), samples.end());
-    return samples[samples.size() / 2];
-}
-
-} // namespace
+namespace {} // namespace
 
 int main(int argc, char **argv)
 {

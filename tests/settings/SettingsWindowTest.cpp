@@ -16,6 +16,7 @@
 #include "fakes/FakeKeyboardLayoutSource.h"
 #include "hotkey/KeyboardLayout.h"
 #include "settings/SettingsView.h"
+#include "support/Palettes.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>
@@ -75,28 +76,6 @@ public:
     }
 };
 
-QPalette darkPalette()
-{
-    QPalette palette;
-    const QColor window(0x2b, 0x2b, 0x2e), text(0xee, 0xee, 0xf0);
-    palette.setColor(QPalette::Window, window);
-    palette.setColor(QPalette::WindowText, text);
-    palette.setColor(QPalette::Base, QColor(0x1f, 0x1f, 0x22));
-    palette.setColor(QPalette::AlternateBase, QColor(0x33, 0x33, 0x37));
-    palette.setColor(QPalette::Text, text);
-    palette.setColor(QPalette::Button, QColor(0x3a, 0x3a, 0x3e));
-    palette.setColor(QPalette::ButtonText, text);
-    palette.setColor(QPalette::Highlight, QColor(0x35, 0x84, 0xe4));
-    palette.setColor(QPalette::HighlightedText, Qt::white);
-    palette.setColor(QPalette::Light, QColor(0x4a, 0x4a, 0x4e));
-    palette.setColor(QPalette::Midlight, QColor(0x3f, 0x3f, 0x43));
-    palette.setColor(QPalette::Mid, QColor(0x30, 0x30, 0x33));
-    palette.setColor(QPalette::Dark, QColor(0x1a, 0x1a, 0x1c));
-    palette.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(0x80, 0x80, 0x84));
-    palette.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x80, 0x80, 0x84));
-    return palette;
-}
-
 QIcon paintedIcon(const QColor &color)
 {
     QPixmap pixmap(48, 48);
@@ -107,12 +86,6 @@ QIcon paintedIcon(const QColor &color)
     painter.setPen(Qt::NoPen);
     painter.drawRoundedRect(QRectF(4, 4, 40, 40), 10, 10);
     return QIcon(pixmap);
-}
-
-QPalette lightPalette()
-{
-    std::unique_ptr<QStyle> fusion(QStyleFactory::create(QStringLiteral("Fusion")));
-    return fusion->standardPalette();
 }
 
 class SettingsWindowTest : public ::testing::Test
