@@ -48,10 +48,44 @@ QString words(int bytes, QRandomGenerator &random)
     return text;
 }
 
+// Resident kilobytes of /proc/PID/smaps by kind of mapping: the heap and anonymous memory (what
+// the program itself holds), and the mapped files (libraries, fonts).
+struct Breakdown
+{
+    qint64 heap = 0;
+    qint64 anonymous = 0;
+    qint64 files = 0;
+};
+
+Breakdown breakdown(qint64 pid)
+{
+    QFile smaps(u"/proc/%1/smaps"_s.arg(pid));
+    Breakdown result;
+    if (!smaps.open(QIODevice::ReadOnly))
+        return result;
+    qint64 *current = nullptr;
+    for (const QByteArray &line : smaps.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        if (fields.size() >= 5 && fields[0].contains('-') && !line.endsWith(':')) {
+            const QByteArray name = fields.value(5);
+            current = name == "[heap]"                         ? &result.heap
+                      : name.isEmpty() || name.startsWith("[") ? &result.anonymous
+                      : name.startsWith("/memfd:")             ? &result.anonymous
+                                                               : &result.files;
+        } else if (current && line.startsWith("Rss:")) {
+            *current += fields.value(1).toLongLong();
+        }
+    }
+    return result;
+}
+
 void report(const char *when, qint64 pid)
 {
-    std::printf("  %s: resident %.1f MB, proportional %.1f MB\n", when,
-                memoryKilobytes(pid, "Rss") / 1024.0, memoryKilobytes(pid, "Pss") / 1024.0);
+    const Breakdown parts = breakdown(pid);
+    std::printf("  %s: resident %.1f MB, proportional %.1f MB\n"
+                "    (heap %.1f MB, other anonymous %.1f MB, mapped files %.1f MB)\n",
+                when, memoryKilobytes(pid, "Rss") / 1024.0, memoryKilobytes(pid, "Pss") / 1024.0,
+                parts.heap / 1024.0, parts.anonymous / 1024.0, parts.files / 1024.0);
 }
 
 } // namespace

@@ -6,7 +6,10 @@ every kill and every restart. Prints the counts.
     bench/crash_storm.py BUILD_DIR [--rounds N] [--disk-full]
 
 --disk-full runs the history on a small tmpfs (root only: it mounts one) that fills up: writes
-fail, the files already written must stay intact and the program must keep running.
+fail, the files already written must stay intact and the program must keep running. An entry
+whose snapshot did not fit is counted apart (the index names it until the next start drops it).
+At the end the disk is filled to the last byte, a copy is made, the space is freed, and the next
+copy must save the whole history again.
 """
 
 import argparse
@@ -113,6 +116,48 @@ def permission_faults(history):
     return faults
 
 
+def disk_full_recovery(tessaly, desktop, history, counts):
+    """Fills the disk to the last byte, copies, frees the space, copies again."""
+    env = desktop.env
+    program = subprocess.Popen([tessaly], env=env, stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL)
+    time.sleep(2)
+    filler = os.path.join(env["XDG_DATA_HOME"], "filler")
+    with open(filler, "wb") as out:
+        try:
+            while True:
+                out.write(b"\0" * 65536)
+                out.flush()
+        except OSError:
+            pass
+    index_before = open(os.path.join(history, "history.json"), "rb").read()
+
+    def copy_text(text):
+        xclip = subprocess.Popen(["xclip", "-selection", "clipboard", "-i"], env=env,
+                                 stdin=subprocess.PIPE, stdout=subprocess.DEVNULL,
+                                 stderr=subprocess.DEVNULL)
+        xclip.stdin.write(text.encode())
+        xclip.stdin.close()
+        time.sleep(1.5)
+
+    copy_text("cópia com o disco cheio")
+    if open(os.path.join(history, "history.json"), "rb").read() == index_before:
+        counts["index kept while full"] += 1
+    os.remove(filler)
+    copy_text("cópia com espaço de novo")
+    entries = read_index(history)
+    texts = [entry.get("text", "") for entry in entries]
+    if (program.poll() is None and "cópia com espaço de novo" in texts and
+            "cópia com o disco cheio" in texts and
+            all(os.path.exists(os.path.join(history, "Items", entry["id"] + ".plist"))
+                for entry in entries if entry.get("text") == "cópia com espaço de novo")):
+        counts["saved after space freed"] += 1
+    else:
+        counts["ended by itself" if program.poll() is not None else "entry lost"] += 1
+    program.send_signal(signal.SIGTERM)
+    program.wait()
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("build")
@@ -145,6 +190,9 @@ def main():
     counts = {"rounds": 0, "kills": 0, "index damaged": 0, "entry without snapshot": 0,
               "entry lost": 0, "leftover files": 0, "permission faults": 0,
               "did not start": 0, "ended by itself": 0}
+    if options.disk_full:
+        counts.update({"snapshot did not fit": 0, "index kept while full": 0,
+                       "saved after space freed": 0})
     copies = 0
     owner = None
 
@@ -230,14 +278,21 @@ def main():
             except ValueError:
                 counts["index damaged"] += 1
                 entries = []
+            stored = []
             for entry in entries:
-                if not os.path.exists(os.path.join(history, "Items", entry["id"] + ".plist")):
+                if os.path.exists(os.path.join(history, "Items", entry["id"] + ".plist")):
+                    stored.append(entry)
+                elif options.disk_full:
+                    counts["snapshot did not fit"] += 1
+                else:
                     counts["entry without snapshot"] += 1
-            before = entries
+            before = stored
             if round_number % 50 == 49:
                 print("… %d rounds, %d copies, %.0f s" % (round_number + 1, copies,
                                                           time.monotonic() - started),
                       flush=True)
+        if options.disk_full:
+            disk_full_recovery(tessaly, desktop, history, counts)
         final = read_index(history)
         kinds = {}
         for entry in final:

@@ -137,7 +137,7 @@ bool containsFolded(const QString &haystack, const QString &needle)
 bool ClipItem::matches(const QString &query) const
 {
     const QString needle = query.normalized(QString::NormalizationForm_C);
-    if (text && containsFolded(*text, needle))
+    if (text && text->containsFolded(needle))
         return true;
     if (filePaths) {
         for (const QString &path : *filePaths) {

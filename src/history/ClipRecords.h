@@ -1,5 +1,6 @@
 #pragma once
 
+#include "history/ClipText.h"
 #include "history/Instant.h"
 
 #include <QByteArray>
@@ -75,7 +76,7 @@ struct ClipItem
     Instant createdAt;
     Instant lastUsedAt;
     bool pinned = false;
-    std::optional<QString> text;
+    std::optional<ClipText> text;
     std::optional<QStringList> filePaths;
     std::optional<qint64> imageWidth;
     std::optional<qint64> imageHeight;
@@ -85,6 +86,11 @@ struct ClipItem
     QString contentHash;
     qint64 byteSize = 0;
 
+    // The text as a string, or absent.
+    std::optional<QString> textString() const
+    {
+        return text ? std::optional<QString>(text->toString()) : std::nullopt;
+    }
     // filePaths as file URLs, in order; empty when there are none.
     QList<QUrl> fileURLs() const;
 

@@ -223,6 +223,20 @@ bool readOptionalString(const object &record, std::string_view key, std::optiona
     return true;
 }
 
+bool readOptionalText(const object &record, std::string_view key, std::optional<ClipText> &out)
+{
+    const auto value = field(record, key);
+    if (isAbsent(value)) {
+        out.reset();
+        return true;
+    }
+    std::string_view text;
+    if (value->get_string().get(text) != simdjson::SUCCESS)
+        return false;
+    out = ClipText::fromUtf8(text);
+    return true;
+}
+
 // A whole number that fits 64 bits; written as an integer, or as a number with a zero fraction.
 bool readInteger(const element &value, qint64 &out)
 {
@@ -325,7 +339,7 @@ std::optional<ClipItem> decodeRecord(const object &record)
     const bool ok = readInstant(record, "createdAt", item.createdAt) &&
                     readInstant(record, "lastUsedAt", item.lastUsedAt) &&
                     readBool(record, "pinned", item.pinned) &&
-                    readOptionalString(record, "text", item.text) &&
+                    readOptionalText(record, "text", item.text) &&
                     readOptionalStringList(record, "filePaths", item.filePaths) &&
                     readOptionalInteger(record, "imageWidth", item.imageWidth) &&
                     readOptionalInteger(record, "imageHeight", item.imageHeight) &&

@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <algorithm>
+
 namespace tessaly::PrivateFiles {
 
 namespace {
@@ -49,12 +51,24 @@ std::optional<QByteArray> readAll(const QString &path, qint64 maxBytes)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    QByteArray bytes = file.read(maxBytes + 1);
-    if (bytes.size() > maxBytes)
-        return std::nullopt; // it grew meanwhile
-    if (file.error() != QFileDevice::NoError)
-        return std::nullopt;
-    return bytes;
+    // As much as the file holds, read in pieces: asking for the limit at once would allocate all
+    // of it for every small file.
+    QByteArray bytes;
+    bytes.reserve(qsizetype(info.size()));
+    constexpr qint64 piece = 1 << 16;
+    for (;;) {
+        const qsizetype at = bytes.size();
+        const qint64 wanted = std::min(piece, maxBytes + 1 - at);
+        bytes.resize(at + qsizetype(wanted));
+        const qint64 got = file.read(bytes.data() + at, wanted);
+        if (got < 0)
+            return std::nullopt;
+        bytes.resize(at + qsizetype(got));
+        if (bytes.size() > maxBytes)
+            return std::nullopt; // it grew meanwhile
+        if (got == 0)
+            return bytes;
+    }
 }
 
 } // namespace tessaly::PrivateFiles

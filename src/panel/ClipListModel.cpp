@@ -36,7 +36,7 @@ QVariant ClipListModel::data(const QModelIndex &index, int role) const
         return clipKindName(item.kind);
     case Qt::DisplayRole:
     case TextRole:
-        return optionalValue(item.text);
+        return optionalValue(item.textString());
     case FilePathsRole:
         return item.filePaths.value_or(QStringList());
     case ImageWidthRole:

@@ -95,7 +95,7 @@ bool PasteService::write(const ClipItem &item, bool plainText)
         if (item.kind == ClipKind::File && item.filePaths && !item.filePaths->isEmpty())
             text = item.filePaths->join(u'\n');
         else if (item.text)
-            text = item.text;
+            text = item.textString();
         if (!text)
             return false;
         m_pasteboard.clearContents();
@@ -116,7 +116,7 @@ std::optional<QString> PasteService::plainString(const ClipItem &item,
                 return text;
         }
     }
-    return item.text;
+    return item.textString();
 }
 
 bool PasteService::isTerminal(const RunningApplication &application)

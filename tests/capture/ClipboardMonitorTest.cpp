@@ -42,7 +42,7 @@ protected:
     {
         QStringList result;
         for (const ClipItem &item : store->items())
-            result.append(item.text.value_or(QString()));
+            result.append(item.textString().value_or(QString()));
         return result;
     }
 

@@ -31,7 +31,7 @@ public:
     void openSettings() override { calls.append(QStringLiteral("openSettings")); }
 
 private:
-    static QString describe(const ClipItem &item) { return item.text.value_or(uuidText(item.id)); }
+    static QString describe(const ClipItem &item) { return item.textString().value_or(uuidText(item.id)); }
 };
 
 } // namespace tessaly::test

@@ -23,7 +23,7 @@ bool matches(const QString &query, const ClipItem &item)
 {
     if (query.isEmpty())
         return true;
-    return item.text.value_or(QString()).contains(query, Qt::CaseInsensitive) ||
+    return item.textString().value_or(QString()).contains(query, Qt::CaseInsensitive) ||
            item.sourceAppName.value_or(QString()).contains(query, Qt::CaseInsensitive);
 }
 

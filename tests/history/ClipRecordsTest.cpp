@@ -305,6 +305,44 @@ TEST(ClipRecords, MenuTitleIsOneShortLine)
     EXPECT_EQ(image.menuTitle(), QStringLiteral("Imagem 1920 × 1080"));
 }
 
+// Texts held one byte per character and texts held as strings behave alike: what goes in comes
+// out, from a string or from the index's UTF-8, and search finds the same.
+TEST(ClipRecords, TextsReadBackAndSearchAlikeInEitherForm)
+{
+    const QByteArray samples[] = {
+        "",
+        "plain ascii\n\ttab",
+        "ação, café, pão — ÿ",  // Latin-1 and beyond (the dash)
+        "área ÁREA",            // Latin-1 only
+        "e\xcc\x81 decomposed", // e + combining acute
+        "emoji 😀 and 漢字",
+        "bad \xc3 then \xff\xfe", // invalid UTF-8
+        "\xc2\x80\xc3\xbf",       // the ends of the two-byte Latin-1 range
+        "overlong \xc0\xaf",
+    };
+    const QString needles[] = {u"ÁREA"_s, u"área"_s, u"area"_s, u"É"_s, u"é"_s,
+                               u"😀"_s,    u"ção"_s,  u"ÇÃO"_s,  u"Ÿ"_s};
+    for (const QByteArray &utf8 : samples) {
+        SCOPED_TRACE(utf8.toStdString());
+        const QString expected = QString::fromUtf8(utf8);
+        const ClipText decoded = ClipText::fromUtf8(std::string_view(utf8.data(), utf8.size()));
+        const ClipText fromString(expected);
+        EXPECT_EQ(decoded.toString(), expected);
+        EXPECT_EQ(fromString.toString(), expected);
+        EXPECT_EQ(decoded.size(), expected.size());
+        EXPECT_TRUE(decoded == fromString);
+        for (const QString &needle : needles) {
+            const QString composed = needle.normalized(QString::NormalizationForm_C);
+            EXPECT_EQ(decoded.containsFolded(composed),
+                      expected.normalized(QString::NormalizationForm_C)
+                          .contains(composed, Qt::CaseInsensitive))
+                << needle.toStdString();
+        }
+    }
+    EXPECT_FALSE(ClipText(u"abc"_s) == ClipText(u"abd"_s));
+    EXPECT_FALSE(ClipText(u"a😀"_s) == ClipText(u"a"_s));
+}
+
 TEST(ClipRecords, EqualityComparesEveryField)
 {
     ClipItem a = fullItem();

@@ -51,7 +51,7 @@ protected:
     {
         QList<QString> result;
         for (const ClipItem &item : store->items())
-            result.append(item.text.value_or(QString()));
+            result.append(item.textString().value_or(QString()));
         return result;
     }
 

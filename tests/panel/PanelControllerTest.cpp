@@ -97,14 +97,14 @@ protected:
     {
         QStringList result;
         for (const ClipItem &item : controller->model().visibleItems())
-            result.append(item.text.value_or(QString()));
+            result.append(item.textString().value_or(QString()));
         return result;
     }
 
     QString selectedText() const
     {
         const auto item = controller->model().selectedItem();
-        return item ? item->text.value_or(QString()) : QString();
+        return item ? item->textString().value_or(QString()) : QString();
     }
 
     // What the last write put on the clipboard, as plain text.

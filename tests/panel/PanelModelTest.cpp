@@ -94,7 +94,7 @@ protected:
     QUuid idOf(const QString &text) const
     {
         for (const ClipItem &item : store->items()) {
-            if (item.text.value_or(QString()) == text)
+            if (item.textString().value_or(QString()) == text)
                 return item.id;
         }
         return {};
@@ -104,7 +104,7 @@ protected:
     {
         QStringList texts;
         for (const ClipItem &item : model->visibleItems())
-            texts.append(item.text.value_or(QStringLiteral("<%1>").arg(clipKindName(item.kind))));
+            texts.append(item.textString().value_or(QStringLiteral("<%1>").arg(clipKindName(item.kind))));
         return texts;
     }
 
@@ -112,14 +112,14 @@ protected:
     {
         QStringList texts;
         for (const ClipItem &item : model->items()->items())
-            texts.append(item.text.value_or(QStringLiteral("<%1>").arg(clipKindName(item.kind))));
+            texts.append(item.textString().value_or(QStringLiteral("<%1>").arg(clipKindName(item.kind))));
         return texts;
     }
 
     QString selectedText() const
     {
         const auto item = model->selectedItem();
-        return item ? item->text.value_or(QStringLiteral("<item>")) : QStringLiteral("<none>");
+        return item ? item->textString().value_or(QStringLiteral("<item>")) : QStringLiteral("<none>");
     }
 
     QTemporaryDir directory;

@@ -18,36 +18,36 @@ CardRules::CardRules(QObject *parent) : QObject(parent) {}
 
 QString CardRules::textPreview(const QVariant &entry) const
 {
-    return ClipContentRules::textPreview(clipOf(entry).text);
+    return ClipContentRules::textPreview(clipOf(entry).textString());
 }
 
 QString CardRules::trimmedText(const QVariant &entry) const
 {
-    return ClipContentRules::trimmedText(clipOf(entry).text);
+    return ClipContentRules::trimmedText(clipOf(entry).textString());
 }
 
 QString CardRules::linkTitle(const QVariant &entry) const
 {
-    return ClipContentRules::linkTitle(clipOf(entry).text);
+    return ClipContentRules::linkTitle(clipOf(entry).textString());
 }
 
 QString CardRules::elidedLink(const QVariant &entry, const QFont &font, qreal width,
                               int maxLines) const
 {
-    return ClipContentRules::elideMiddle(ClipContentRules::trimmedText(clipOf(entry).text), font,
+    return ClipContentRules::elideMiddle(ClipContentRules::trimmedText(clipOf(entry).textString()), font,
                                          width, maxLines);
 }
 
 QColor CardRules::swatchColor(const QVariant &entry) const
 {
     const ClipItem item = clipOf(entry);
-    return ClipContentRules::colorFromHex(item.text.value_or(QString()))
+    return ClipContentRules::colorFromHex(item.textString().value_or(QString()))
         .value_or(QColor(Qt::transparent));
 }
 
 QString CardRules::colorLabel(const QVariant &entry) const
 {
-    return ClipContentRules::colorLabel(clipOf(entry).text);
+    return ClipContentRules::colorLabel(clipOf(entry).textString());
 }
 
 QString CardRules::fileNames(const QVariant &entry) const

@@ -53,7 +53,7 @@ std::optional<QUrl> linkURL(const ClipItem &item)
 {
     if (!item.text)
         return std::nullopt;
-    const QUrl url(item.text->trimmed(), QUrl::StrictMode);
+    const QUrl url(item.text->toString().trimmed(), QUrl::StrictMode);
     // A relative reference (a bare word) names nothing that could be opened.
     if (!url.isValid() || url.isRelative())
         return std::nullopt;

@@ -124,7 +124,7 @@ std::optional<QString> detail(const ClipItem &item)
         // walk its grapheme clusters.
         if (!item.text || item.text->size() <= detailThreshold)
             return std::nullopt;
-        const qsizetype count = Graphemes::count(*item.text);
+        const qsizetype count = Graphemes::count(item.text->toString());
         if (count <= detailThreshold)
             return std::nullopt;
         return groupedNumber(count) + QStringLiteral(" caracteres");

@@ -6,9 +6,6 @@
 
 #include <QSet>
 
-#include <algorithm>
-#include <cstring>
-
 namespace tessaly::x11 {
 
 namespace {
@@ -21,11 +18,15 @@ uint8_t eventType(const xcb_generic_event_t *event)
     return event->response_type & 0x7f;
 }
 
-// The length to ask GetProperty for, in 32-bit units, so that one more byte than maxBytes
-// shows up as "too long".
-uint32_t longsFor(qint64 maxBytes)
+std::optional<PropertyValue> valueOf(const xcb_get_property_reply_t *reply)
 {
-    return uint32_t(std::clamp<qint64>(maxBytes / 4 + 1, 1, UINT32_MAX / 4));
+    if (!reply)
+        return std::nullopt;
+    return PropertyValue{reply->type, reply->format,
+                         QByteArrayView(static_cast<const char *>(xcb_get_property_value(
+                                            const_cast<xcb_get_property_reply_t *>(reply))),
+                                        xcb_get_property_value_length(reply)),
+                         reply->bytes_after};
 }
 
 } // namespace
@@ -94,13 +95,12 @@ bool SelectionReading::begin()
         (owner->owner == m_context.ownWindow && !m_context.readsOwnContents))
         return true; // nothing to read, or the program's own contents
 
-    const Outcome targets = convert(QStringLiteral("TARGETS"), largestTargetList);
-    if (!targets.bytes || targets.format != 32 || targets.bytes->size() % 4 != 0)
+    const auto offered =
+        PropertyTransfer::atomsOfTargets(convert(QStringLiteral("TARGETS"), largestTargetList));
+    if (!offered)
         return !isInterrupted(); // no list, or not a list of atoms: nothing to read
-    QList<xcb_atom_t> offered(targets.bytes->size() / 4);
-    std::memcpy(offered.data(), targets.bytes->constData(), size_t(targets.bytes->size()));
     QSet<QString> seen;
-    for (const QString &name : m_connection->atomNames(offered)) {
+    for (const QString &name : m_connection->atomNames(*offered)) {
         if (name.isEmpty() || SelectionTypes::isMetaTarget(name) || seen.contains(name))
             continue;
         seen.insert(name);
@@ -183,42 +183,28 @@ SelectionReading::Outcome SelectionReading::convert(const QString &target, qint6
     if (reinterpret_cast<xcb_selection_notify_event_t *>(notify.get())->property == XCB_ATOM_NONE)
         return done({}); // refused
 
+    PropertyTransfer transfer(m_incr, maxBytes);
     Reply<xcb_get_property_reply_t> reply(
         xcb_get_property_reply(c,
                                xcb_get_property(c, 0, window, m_property, XCB_GET_PROPERTY_TYPE_ANY,
-                                                0, longsFor(maxBytes)),
+                                                0, transfer.longsToAsk()),
                                nullptr));
-    if (!reply || reply->type == XCB_ATOM_NONE)
-        return done({});
-    const qint64 length = xcb_get_property_value_length(reply.get());
-    if (reply->type == m_incr) {
-        quint32 announced = 0;
-        if (reply->format == 32 && length >= 4)
-            std::memcpy(&announced, xcb_get_property_value(reply.get()), sizeof announced);
-        if (announced > maxBytes) // a lower bound of the size: known to be too long already
-            return done({std::nullopt, maxBytes});
-        reply.reset();
-        xcb_delete_property(c, window, m_property); // asks the owner to start
-        xcb_flush(c);
-        return done(receiveIncrementally(window, m_property, announced, maxBytes));
+    if (transfer.begin(valueOf(reply.get())) == PropertyTransfer::Next::Finished) {
+        if (transfer.outcome().bytes) // an INCR owner would start writing on a delete
+            xcb_delete_property(c, window, m_property);
+        return done(transfer.outcome());
     }
-    if (length + qint64(reply->bytes_after) > maxBytes)
-        return done({std::nullopt, maxBytes});
-    Outcome outcome;
-    outcome.bytes =
-        QByteArray(static_cast<const char *>(xcb_get_property_value(reply.get())), length);
-    outcome.format = reply->format;
-    xcb_delete_property(c, window, m_property);
-    return done(outcome);
+    reply.reset();
+    xcb_delete_property(c, window, m_property); // asks the owner to start
+    xcb_flush(c);
+    return done(receiveIncrementally(window, m_property, transfer));
 }
 
 SelectionReading::Outcome SelectionReading::receiveIncrementally(xcb_window_t window,
                                                                  xcb_atom_t property,
-                                                                 qint64 announced, qint64 maxBytes)
+                                                                 PropertyTransfer &transfer)
 {
     xcb_connection_t *c = m_connection->get();
-    QByteArray bytes;
-    bytes.reserve(std::min(announced, maxBytes));
     for (;;) {
         const auto chunk = waitFor(window, [property](xcb_generic_event_t *event) {
             if (eventType(event) != XCB_PROPERTY_NOTIFY)
@@ -232,16 +218,10 @@ SelectionReading::Outcome SelectionReading::receiveIncrementally(xcb_window_t wi
         Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
             c,
             xcb_get_property(c, 1, window, property, XCB_GET_PROPERTY_TYPE_ANY, 0,
-                             longsFor(maxBytes - bytes.size())),
+                             transfer.longsToAsk()),
             nullptr));
-        if (!reply)
-            return {};
-        const qint64 length = xcb_get_property_value_length(reply.get());
-        if (length == 0 && reply->bytes_after == 0)
-            return {bytes, -1, reply->format}; // the empty piece ends the transfer
-        if (bytes.size() + length + qint64(reply->bytes_after) > maxBytes)
-            return {std::nullopt, maxBytes}; // abandoned: the window goes, the owner gives up
-        bytes.append(static_cast<const char *>(xcb_get_property_value(reply.get())), length);
+        if (transfer.piece(valueOf(reply.get())) == PropertyTransfer::Next::Finished)
+            return transfer.outcome(); // when abandoned, the window goes and the owner gives up
     }
 }
 

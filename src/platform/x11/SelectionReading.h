@@ -1,6 +1,7 @@
 #pragma once
 
 #include "capture/Pasteboard.h"
+#include "platform/x11/PropertyTransfer.h"
 #include "platform/x11/XcbConnection.h"
 
 #include <QHash>
@@ -58,20 +59,13 @@ public:
     std::chrono::milliseconds timeWaited() const;
 
 private:
-    // What one target gave: its bytes, or the knowledge that it has none or is longer than a
-    // length already asked for.
-    struct Outcome
-    {
-        std::optional<QByteArray> bytes;
-        qint64 longerThan = -1;
-        uint8_t format = 8; // of the property that carried the bytes
-    };
+    using Outcome = ConversionOutcome;
 
     bool begin();
     std::optional<QByteArray> fetch(const QString &target, qint64 maxBytes);
     Outcome convert(const QString &target, qint64 maxBytes);
-    Outcome receiveIncrementally(xcb_window_t window, xcb_atom_t property, qint64 announced,
-                                 qint64 maxBytes);
+    Outcome receiveIncrementally(xcb_window_t window, xcb_atom_t property,
+                                 PropertyTransfer &transfer);
     // Waits for an event of `window` matching `accept`; handles selection changes on the way.
     Reply<xcb_generic_event_t> waitFor(xcb_window_t window,
                                        const std::function<bool(xcb_generic_event_t *)> &accept);
