@@ -173,7 +173,7 @@ def main():
     history = os.path.join(desktop.env["XDG_DATA_HOME"], "Tessaly")
     if options.disk_full:
         os.makedirs(desktop.env["XDG_DATA_HOME"])
-        subprocess.run(["mount", "-t", "tmpfs", "-o", "size=24m,mode=0700", "tmpfs",
+        subprocess.run(["mount", "-t", "tmpfs", "-o", "size=8m,mode=0700", "tmpfs",
                         desktop.env["XDG_DATA_HOME"]], check=True)
 
     pictures = []

@@ -4,34 +4,34 @@
 #include "app/StatusItemController.h"
 #include "capture/ClipboardMonitor.h"
 #include "capture/FieldPaste.h"
+#include "capture/Pasteboard.h"
 #include "capture/PasteboardAccess.h"
 #include "history/HistoryStore.h"
 #include "hotkey/GlobalHotKey.h"
 #include "hotkey/HotKeyApplier.h"
+#include "hotkey/HotKeyService.h"
 #include "hotkey/KeyboardLayout.h"
+#include "hotkey/KeyboardLayoutSource.h"
 #include "panel/CaretLocator.h"
 #include "panel/HistoryPanel.h"
+#include "panel/KeySynth.h"
+#include "panel/KeyTranslator.h"
 #include "panel/PanelController.h"
 #include "panel/PanelModel.h"
 #include "panel/PanelPlacer.h"
+#include "panel/PanelWindowSystem.h"
 #include "panel/PasteService.h"
+#include "panel/Screens.h"
 #include "panel/cards/CardBackends.h"
 #include "panel/cards/CardImageProvider.h"
+#include "panel/cards/CardWorkspace.h"
 #include "panel/cards/IconCache.h"
-#include "platform/atspi/AtSpiCaretSource.h"
-#include "platform/x11/X11AccessibilityPermission.h"
-#include "platform/x11/X11HotKeyService.h"
-#include "platform/x11/X11KeySynth.h"
-#include "platform/x11/X11KeyboardLayoutSource.h"
-#include "platform/x11/X11PanelSupport.h"
-#include "platform/x11/X11Pasteboard.h"
-#include "platform/x11/X11Screens.h"
-#include "platform/x11/X11Workspace.h"
+#include "platform/Platform.h"
+#include "platform/Workspace.h"
 #include "platform/xdg/DesktopEntries.h"
-#include "platform/xdg/XdgApplicationDirectory.h"
-#include "platform/xdg/XdgAutostart.h"
-#include "platform/xdg/XdgCardWorkspace.h"
+#include "settings/AccessibilityPermission.h"
 #include "settings/AppSettings.h"
+#include "settings/LaunchAtLogin.h"
 #include "settings/SettingsWindowController.h"
 
 #include <QApplication>
@@ -54,44 +54,37 @@ void logLine(const QString &line)
 
 } // namespace
 
-// Everything the history panel stands on, created once at launch.
+// Everything the history panel stands on, created once at launch over the platform's services.
 struct AppDelegate::Panel
 {
-    Panel(AppSettings &settings, HistoryStore &store, ClipboardMonitor &monitor,
-          Pasteboard &pasteboard, Workspace &workspace)
-        : caretSource(AtSpiCaretSource::frontProcessOf(workspace)),
-          caretLocator(caretSource, screens, accessibility),
-          placer(screens, caretLocator, settings), pictures(icons, store),
-          pasteService(store, monitor, pasteboard, keySynth, &GlobalHotKey::shared())
+    Panel(AppSettings &settings, HistoryStore &store, ClipboardMonitor &monitor, Platform &platform)
+        : platform(platform),
+          caretLocator(*platform.caretSource, *platform.screens, *platform.accessibility),
+          placer(*platform.screens, caretLocator, settings), icons(*platform.applications),
+          pictures(icons, store), pasteService(store, monitor, *platform.pasteboard,
+                                               *platform.keySynth, &GlobalHotKey::shared())
     {
-        caretSource.startTracking();
-        model = std::make_unique<PanelModel>(store, settings, accessibility);
+        model = std::make_unique<PanelModel>(store, settings, *platform.accessibility);
         window = std::make_unique<HistoryPanel>(
-            *model, PanelViewBackends{&texts, &pictures, &cardWorkspace}, keys, windowSystem,
-            [this] { return screens.desktopSpace(); });
+            *model, backends(), *platform.keys, *platform.panelWindowSystem,
+            [screens = platform.screens.get()] { return screens->desktopSpace(); });
         controller = std::make_unique<PanelController>(
-            PanelController::Services{store, settings, pasteService, workspace, accessibility,
-                                      placer},
+            PanelController::Services{store, settings, pasteService, *platform.workspace,
+                                      *platform.accessibility, placer},
             *model, *window);
         controller->beep = [] { QApplication::beep(); };
     }
 
+    PanelViewBackends backends() { return {&texts, &pictures, platform.cardWorkspace.get()}; }
+
+    Platform &platform;
     // Placement next to the text caret.
-    X11Screens screens;
-    X11AccessibilityPermission accessibility;
-    AtSpiCaretSource caretSource;
     CaretLocator caretLocator;
     PanelPlacer placer;
     // What the cards show.
-    XdgApplicationDirectory applications;
-    IconCache icons{applications};
+    IconCache icons;
     CardTexts texts;
     CardPictures pictures;
-    XdgCardWorkspace cardWorkspace;
-    // The window and the keyboard.
-    x11::X11KeyTranslator keys;
-    x11::X11PanelWindowSystem windowSystem;
-    x11::X11KeySynth keySynth;
     PasteService pasteService;
     // The model outlives the window whose view reads it; the controller goes first.
     std::unique_ptr<PanelModel> model;
@@ -99,9 +92,28 @@ struct AppDelegate::Panel
     std::unique_ptr<PanelController> controller;
 };
 
-AppDelegate::AppDelegate(AppSettings &settings, HistoryStore &store, QObject *parent)
-    : QObject(parent), m_settings(settings), m_store(store)
+AppDelegate::PlatformFactory AppDelegate::sessionPlatform()
+{
+    return [](QString *failure) {
+        return createPlatform(bundleIdentifier(), QCoreApplication::applicationName(), failure);
+    };
+}
+
+AppDelegate::AppDelegate(AppSettings &settings, HistoryStore &store, PlatformFactory createPlatform,
+                         QObject *parent)
+    : QObject(parent), m_settings(settings), m_store(store),
+      m_createPlatform(std::move(createPlatform))
 {}
+
+Pasteboard *AppDelegate::pasteboard() const
+{
+    return m_platform ? m_platform->pasteboard.get() : nullptr;
+}
+
+Workspace *AppDelegate::workspace() const
+{
+    return m_platform ? m_platform->workspace.get() : nullptr;
+}
 
 AppDelegate::~AppDelegate()
 {
@@ -132,8 +144,7 @@ AppDelegate::Launch AppDelegate::applicationDidFinishLaunching()
     connect(&m_store, &HistoryStore::entryNotWritten, this, [] { QApplication::beep(); });
 
     // Capture.
-    m_monitor =
-        std::make_unique<ClipboardMonitor>(m_store, m_settings, *m_pasteboard, m_workspace.get());
+    m_monitor = std::make_unique<ClipboardMonitor>(m_store, m_settings, *pasteboard(), workspace());
     m_monitor->setOwnBundleID(bundleIdentifier());
     m_monitor->start();
 
@@ -160,24 +171,19 @@ AppDelegate::Launch AppDelegate::applicationDidFinishLaunching()
 
 bool AppDelegate::createSystemServices()
 {
-    auto pasteboard = std::make_unique<X11Pasteboard>();
-    auto workspace =
-        std::make_unique<X11Workspace>(bundleIdentifier(), QCoreApplication::applicationName());
-    if (!pasteboard->isValid() || !workspace->isValid()) {
-        logLine(QStringLiteral("Tessaly: sem acesso à área de transferência do X11 (DISPLAY=%1).")
-                    .arg(qEnvironmentVariable("DISPLAY")));
+    QString failure;
+    m_platform = m_createPlatform ? m_createPlatform(&failure) : nullptr;
+    if (!m_platform) {
+        logLine(QStringLiteral("Tessaly: %1.").arg(failure));
         return false;
     }
-    m_pasteboard = std::move(pasteboard);
-    m_workspace = std::move(workspace);
-    m_launchAtLogin = std::make_unique<XdgAutostart>();
     // Before any window exists: no text field may ever wait for Qt's clipboard.
-    m_fieldPaste = std::make_unique<FieldPaste>(*m_pasteboard);
+    m_fieldPaste = std::make_unique<FieldPaste>(*m_platform->pasteboard);
 
-    // The keyboard: key names follow the session's current layout; the hot key is grabbed on
-    // the session's root window.
-    KeyboardLayout::setSource(std::make_shared<x11::X11KeyboardLayoutSource>());
-    GlobalHotKey::shared().setService(std::make_unique<x11::X11HotKeyService>());
+    // The keyboard: key names follow the session's current layout; the hot key is registered
+    // with the session.
+    KeyboardLayout::setSource(m_platform->keyboardLayout);
+    GlobalHotKey::shared().setService(std::move(m_platform->hotKeys));
     m_hotKeyApplier = std::make_unique<HotKeyApplier>(m_settings, GlobalHotKey::shared());
     return true;
 }
@@ -192,7 +198,7 @@ void AppDelegate::applyHotKey()
 
 void AppDelegate::createPanel()
 {
-    m_panel = std::make_unique<Panel>(m_settings, m_store, *m_monitor, *m_pasteboard, *m_workspace);
+    m_panel = std::make_unique<Panel>(m_settings, m_store, *m_monitor, *m_platform);
     // The first opening should not pay for building the view.
     QTimer::singleShot(0, m_panel->window.get(), &HistoryPanel::warmUp);
     m_panel->controller->onOpenSettings = [this] { showSettings(false); };
@@ -209,7 +215,7 @@ void AppDelegate::createStatusItem()
     // Into the application in front when the entry is chosen.
     m_statusController->onChoose = [this](const ClipItem &item) {
         if (PanelController *controller = panelController())
-            controller->paste(item, false, m_workspace->frontmostApplication());
+            controller->paste(item, false, m_platform->workspace->frontmostApplication());
     };
 }
 
@@ -290,11 +296,11 @@ void AppDelegate::createSettingsWindow()
     SettingsWindowController::Services services{
         m_settings,
         m_store,
-        panel.accessibility,
-        *m_launchAtLogin,
+        *m_platform->accessibility,
+        *m_platform->launchAtLogin,
         GlobalHotKey::shared(),
-        panel.keys,
-        PanelViewBackends{&panel.texts, &panel.pictures, &panel.cardWorkspace},
+        *m_platform->keys,
+        panel.backends(),
         std::move(picker),
     };
     services.appName = [&panel](const QString &id) { return panel.icons.appName(id); };
@@ -302,12 +308,14 @@ void AppDelegate::createSettingsWindow()
         return panel.icons.appIcon(id).isNull() ? QUrl() : CardImageProvider::appIconUrl(id);
     };
     services.revealFolder = [&panel](const QString &path) {
-        panel.cardWorkspace.revealFiles({QUrl::fromLocalFile(path)});
+        panel.platform.cardWorkspace->revealFiles({QUrl::fromLocalFile(path)});
     };
     services.hasTray = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
     services.quit = [] { QCoreApplication::quit(); };
     services.shortVersion = QStringLiteral(TESSALY_SHORT_VERSION);
-    services.bringForward = [&panel](quintptr windowId) { panel.windowSystem.activate(windowId); };
+    services.bringForward = [&panel](quintptr windowId) {
+        panel.platform.panelWindowSystem->activate(windowId);
+    };
     services.hideApplication = [this] {
         if (PanelController *controller = panelController(); controller && controller->isVisible())
             controller->hide();

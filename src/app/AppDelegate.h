@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 namespace tessaly {
@@ -20,6 +21,7 @@ class PanelController;
 class PasteService;
 class SettingsWindowController;
 class Pasteboard;
+struct Platform;
 class StatusItemController;
 class Workspace;
 
@@ -27,8 +29,8 @@ class Workspace;
 // the life of the process, and takes them down in order at the end.
 //
 // Launch, in this order: refuse to run twice; the launch line on standard error; the system
-// services (the clipboard, the desktop and the keyboard of the X11 session); load the history;
-// create and start the clipboard monitor; the paste service; the panel controller with its
+// services (the clipboard, the desktop and the keyboard of the session's platform); load the
+// history; create and start the clipboard monitor; the paste service; the panel controller with its
 // window; the tray icon with its menu; the hot key's handler and the two settings callbacks;
 // register the hot key; on the very first launch, the welcome. The services every later part needs
 // exist before anything can call back into them, and the hot key is registered only once its
@@ -45,10 +47,16 @@ public:
     {
         Running,        // launched; the event loop runs until the program is asked to end
         AlreadyRunning, // another copy runs: this one ends at once, quietly
-        Failed,         // the session offers no clipboard to watch (no X11 display)
+        Failed,         // the session offers no clipboard to watch (no display)
     };
 
-    AppDelegate(AppSettings &settings, HistoryStore &store, QObject *parent = nullptr);
+    // Creates the session's platform; absent, with the reason, when the session offers none.
+    using PlatformFactory = std::function<std::unique_ptr<Platform>(QString *failure)>;
+    // The platform of the session the program runs in.
+    static PlatformFactory sessionPlatform();
+
+    AppDelegate(AppSettings &settings, HistoryStore &store,
+                PlatformFactory createPlatform = sessionPlatform(), QObject *parent = nullptr);
     ~AppDelegate() override;
 
     Launch applicationDidFinishLaunching();
@@ -58,8 +66,8 @@ public:
 
     AppSettings &settings() const { return m_settings; }
     HistoryStore &store() const { return m_store; }
-    Pasteboard *pasteboard() const { return m_pasteboard.get(); }
-    Workspace *workspace() const { return m_workspace.get(); }
+    Pasteboard *pasteboard() const;
+    Workspace *workspace() const;
     ClipboardMonitor *monitor() const { return m_monitor.get(); }
     PasteService *pasteService() const;
     StatusItemController *statusController() const;
@@ -85,11 +93,10 @@ private:
 
     AppSettings &m_settings;
     HistoryStore &m_store;
+    PlatformFactory m_createPlatform;
     std::unique_ptr<SingleInstance> m_instance;
-    // Declared before the services that use them, so that they go last.
-    std::unique_ptr<Pasteboard> m_pasteboard;
-    std::unique_ptr<Workspace> m_workspace;
-    std::unique_ptr<LaunchAtLogin> m_launchAtLogin;
+    // Declared before the services that use it, so that it goes last.
+    std::unique_ptr<Platform> m_platform;
     // Pastes into the program's own text fields without Qt's blocking clipboard.
     std::unique_ptr<FieldPaste> m_fieldPaste;
     std::unique_ptr<ClipboardMonitor> m_monitor;

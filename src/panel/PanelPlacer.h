@@ -1,5 +1,6 @@
 #pragma once
 
+#include "panel/PanelFrame.h"
 #include "panel/PanelPlacement.h"
 
 #include <QPointF>
@@ -11,18 +12,6 @@ namespace tessaly {
 
 class AppSettings;
 class CaretLocator;
-
-// The panel window as placement sees it, in the desktop space (Screens.h).
-class PanelFrame
-{
-public:
-    virtual ~PanelFrame() = default;
-
-    virtual bool isVisible() const = 0;
-    // The window's frame: its bottom-left corner and its size.
-    virtual QRectF frame() const = 0;
-    virtual void setFrame(const QRectF &frame) = 0;
-};
 
 // Places the panel on each opening and remembers where the user drags it. The panel controller
 // calls place() when it opens the panel, and rememberPositionIfMoved() on every move of the

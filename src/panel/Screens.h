@@ -1,5 +1,7 @@
 #pragma once
 
+#include "panel/DesktopSpace.h"
+
 #include <QList>
 #include <QPointF>
 #include <QRectF>
@@ -33,6 +35,8 @@ public:
     // Converts a rectangle given in the display's pixels (origin at the top-left of the whole
     // display, y growing downwards), as accessibility services report it, to the desktop space.
     virtual QRectF fromDisplayPixels(const QRectF &rect) const = 0;
+    // How the window system's top-down coordinates map to the desktop space.
+    virtual DesktopSpace desktopSpace() const = 0;
 };
 
 } // namespace tessaly

@@ -17,11 +17,13 @@ public:
     QPointF mouseLocation() const override { return mouse; }
     QRectF fromDisplayPixels(const QRectF &rect) const override
     {
-        if (areas.isEmpty())
-            return rect;
+        return areas.isEmpty() ? rect : desktopSpace().fromTopDown(rect);
+    }
+    DesktopSpace desktopSpace() const override
+    {
         // The primary screen at the display's origin: its top edge is y = 0 top-down.
-        const QRectF primary = areas.first().frame;
-        return DesktopSpace(QRectF(0, 0, primary.width(), primary.height())).fromTopDown(rect);
+        const QRectF primary = areas.isEmpty() ? QRectF() : areas.first().frame;
+        return DesktopSpace(QRectF(0, 0, primary.width(), primary.height()));
     }
 };
 

@@ -23,7 +23,7 @@ fi
 shift
 
 targets=(index_item_fuzz index_fuzz payload_fuzz hotkey_json_fuzz settings_fuzz text_rules_fuzz
-         uri_list_fuzz desktop_entry_fuzz thumbnail_fuzz)
+         uri_list_fuzz desktop_entry_fuzz thumbnail_fuzz selection_transfer_fuzz)
 (($# > 0)) && targets=("$@")
 
 # Options of one target beyond the common ones. The thumbnail path must never allocate more than
@@ -31,6 +31,9 @@ targets=(index_item_fuzz index_fuzz payload_fuzz hotkey_json_fuzz settings_fuzz 
 # claims.
 declare -A extra=(
     [thumbnail_fuzz]="-malloc_limit_mb=25 -max_len=65536"
+    # Whatever size an INCR owner announces, nothing beyond the limit (at most 1 MiB here) is
+    # reserved.
+    [selection_transfer_fuzz]="-malloc_limit_mb=4"
 )
 
 if [[ ! -f "$build/build.ninja" ]]; then

@@ -4,7 +4,7 @@
 #include "hotkey/GlobalHotKey.h"
 #include "hotkey/HotKeyApplier.h"
 #include "hotkey/HotKeyRecorder.h"
-#include "panel/PanelKey.h"
+#include "panel/KeyTranslator.h"
 #include "panel/cards/CardImageProvider.h"
 #include "settings/AppSettings.h"
 #include "settings/LaunchAtLogin.h"

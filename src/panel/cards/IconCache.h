@@ -1,6 +1,7 @@
 #pragma once
 
 #include "history/ClipRecords.h"
+#include "panel/cards/ApplicationDirectory.h"
 
 #include <QCache>
 #include <QHash>
@@ -15,24 +16,6 @@ namespace tessaly {
 
 class HistoryStore;
 class ThumbnailCache;
-
-// An installed application, as the desktop knows it.
-struct InstalledApplication
-{
-    QString name;
-    // Its own icon, or the desktop's generic application icon when it has none.
-    QIcon icon;
-};
-
-// Finds installed applications by the identifier the history records for them.
-class ApplicationDirectory
-{
-public:
-    virtual ~ApplicationDirectory() = default;
-
-    // Absent when no installed application answers to the identifier.
-    virtual std::optional<InstalledApplication> application(const QString &bundleID) = 0;
-};
 
 // The images and names the cards show that come from the system: an application's icon and
 // name, a file's icon, an image entry's thumbnail. Each successful lookup is kept, so a lookup

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "panel/CaretLocator.h"
+#include "panel/CaretSource.h"
 #include "platform/Workspace.h"
 
 #include <QDBusConnection>

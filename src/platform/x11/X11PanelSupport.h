@@ -1,7 +1,7 @@
 #pragma once
 
-#include "panel/HistoryPanel.h"
-#include "panel/PanelKey.h"
+#include "panel/KeyTranslator.h"
+#include "panel/PanelWindowSystem.h"
 
 #include <QByteArray>
 

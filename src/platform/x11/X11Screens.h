@@ -17,7 +17,7 @@ public:
 
     // The conversion between Qt's window coordinates and the desktop space, for the panel's
     // window.
-    DesktopSpace desktopSpace() const;
+    DesktopSpace desktopSpace() const override;
 };
 
 } // namespace tessaly

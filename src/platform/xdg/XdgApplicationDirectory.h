@@ -1,6 +1,6 @@
 #pragma once
 
-#include "panel/cards/IconCache.h"
+#include "panel/cards/ApplicationDirectory.h"
 
 namespace tessaly {
 

@@ -1,0 +1,87 @@
+#include "platform/Platform.h"
+
+#include "capture/Pasteboard.h"
+#include "hotkey/HotKeyService.h"
+#include "hotkey/KeyboardLayoutSource.h"
+#include "panel/CaretSource.h"
+#include "panel/KeySynth.h"
+#include "panel/KeyTranslator.h"
+#include "panel/PanelWindowSystem.h"
+#include "panel/Screens.h"
+#include "panel/cards/ApplicationDirectory.h"
+#include "panel/cards/CardWorkspace.h"
+#include "platform/Workspace.h"
+#include "platform/atspi/AtSpiCaretSource.h"
+#include "platform/x11/X11AccessibilityPermission.h"
+#include "platform/x11/X11HotKeyService.h"
+#include "platform/x11/X11KeySynth.h"
+#include "platform/x11/X11KeyboardLayoutSource.h"
+#include "platform/x11/X11PanelSupport.h"
+#include "platform/x11/X11Pasteboard.h"
+#include "platform/x11/X11Screens.h"
+#include "platform/x11/X11Workspace.h"
+#include "platform/xdg/XdgApplicationDirectory.h"
+#include "platform/xdg/XdgAutostart.h"
+#include "platform/xdg/XdgCardWorkspace.h"
+#include "settings/AccessibilityPermission.h"
+#include "settings/LaunchAtLogin.h"
+
+namespace tessaly {
+
+Platform::Platform() = default;
+Platform::~Platform() = default;
+Platform::Platform(Platform &&) noexcept = default;
+Platform &Platform::operator=(Platform &&) noexcept = default;
+
+namespace {
+
+// What every Linux desktop shares, whatever its display server: desktop entries, the file
+// manager, autostart and the accessibility bus.
+void addFreedesktopServices(Platform &platform)
+{
+    platform.applications = std::make_unique<XdgApplicationDirectory>();
+    platform.cardWorkspace = std::make_unique<XdgCardWorkspace>();
+    platform.launchAtLogin = std::make_unique<XdgAutostart>();
+    auto caret =
+        std::make_unique<AtSpiCaretSource>(AtSpiCaretSource::frontProcessOf(*platform.workspace));
+    caret->startTracking();
+    platform.caretSource = std::move(caret);
+}
+
+std::unique_ptr<Platform> createX11Platform(const QString &ownBundleID, const QString &ownName,
+                                            QString *failure)
+{
+    auto pasteboard = std::make_unique<X11Pasteboard>();
+    auto workspace = std::make_unique<X11Workspace>(ownBundleID, ownName);
+    if (!pasteboard->isValid() || !workspace->isValid()) {
+        if (failure) {
+            *failure = QStringLiteral("sem acesso à área de transferência do X11 (DISPLAY=%1)")
+                           .arg(qEnvironmentVariable("DISPLAY"));
+        }
+        return nullptr;
+    }
+    auto platform = std::make_unique<Platform>();
+    platform->sessionName = QStringLiteral("X11");
+    platform->pasteboard = std::move(pasteboard);
+    platform->workspace = std::move(workspace);
+    platform->hotKeys = std::make_unique<x11::X11HotKeyService>();
+    platform->keyboardLayout = std::make_shared<x11::X11KeyboardLayoutSource>();
+    platform->keys = std::make_unique<x11::X11KeyTranslator>();
+    platform->keySynth = std::make_unique<x11::X11KeySynth>();
+    platform->panelWindowSystem = std::make_unique<x11::X11PanelWindowSystem>();
+    platform->screens = std::make_unique<X11Screens>();
+    platform->accessibility = std::make_unique<X11AccessibilityPermission>();
+    addFreedesktopServices(*platform);
+    return platform;
+}
+
+} // namespace
+
+std::unique_ptr<Platform> createPlatform(const QString &ownBundleID, const QString &ownName,
+                                         QString *failure)
+{
+    // Only X11 sessions (XWayland's included) so far.
+    return createX11Platform(ownBundleID, ownName, failure);
+}
+
+} // namespace tessaly
