@@ -2,7 +2,7 @@
 
 #include "hotkey/HotKeyCombo.h"
 #include "hotkey/HotKeyRecorder.h"
-#include "panel/PanelKey.h"
+#include "panel/KeyTranslator.h"
 #include "settings/SettingsState.h"
 
 #include <QCursor>
