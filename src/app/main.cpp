@@ -3,8 +3,8 @@
 #include "app/SingleInstance.h"
 #include "app/StallReporter.h"
 #include "history/HistoryStore.h"
+#include "platform/Platform.h"
 #include "platform/posix/TerminationSignals.h"
-#include "platform/x11/XcbConnection.h"
 #include "settings/AppSettings.h"
 
 #include <QApplication>
@@ -44,13 +44,6 @@ std::optional<int> forward(Request request)
 }
 
 // Whether Qt will find a display: without one it would abort with a message about plug-ins.
-bool hasGraphicalSession()
-{
-    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
-    if (!platform.isEmpty() && !platform.startsWith("xcb"))
-        return true; // the user chose another platform: Qt's business
-    return x11::Connection().isValid();
-}
 
 } // namespace
 
@@ -76,7 +69,10 @@ int main(int argc, char *argv[])
         say(QStringLiteral("Tessaly: o Tessaly não está em execução."));
         return 1;
     }
-    if (!hasGraphicalSession()) {
+    const SessionChoice session = chooseSession();
+    if (!session.note.isEmpty())
+        say(session.note);
+    if (!session.reachable) {
         say(QStringLiteral("Tessaly: nenhuma sessão gráfica ao alcance (DISPLAY=%1). Inicie o "
                            "Tessaly de dentro da sessão da área de trabalho.")
                 .arg(qEnvironmentVariable("DISPLAY")));

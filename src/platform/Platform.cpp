@@ -20,6 +20,7 @@
 #include "platform/x11/X11Pasteboard.h"
 #include "platform/x11/X11Screens.h"
 #include "platform/x11/X11Workspace.h"
+#include "platform/x11/XcbConnection.h"
 #include "platform/xdg/XdgApplicationDirectory.h"
 #include "platform/xdg/XdgAutostart.h"
 #include "platform/xdg/XdgCardWorkspace.h"
@@ -76,6 +77,26 @@ std::unique_ptr<Platform> createX11Platform(const QString &ownBundleID, const QS
 }
 
 } // namespace
+
+SessionChoice chooseSession()
+{
+    SessionChoice choice;
+    const QByteArray chosen = qgetenv("QT_QPA_PLATFORM");
+    if (!chosen.isEmpty() && !chosen.startsWith("xcb")) {
+        choice.reachable = true; // the user chose another platform: Qt's business
+        return choice;
+    }
+    // Qt would open its windows as Wayland surfaces, which the X11 backend cannot place, raise
+    // or watch: every window goes through XWayland instead.
+    if (chosen.isEmpty() && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        qputenv("QT_QPA_PLATFORM", "xcb");
+        choice.note = QStringLiteral("Tessaly: sessão Wayland — o Tessaly usa o XWayland "
+                                     "(DISPLAY=%1).")
+                          .arg(qEnvironmentVariable("DISPLAY"));
+    }
+    choice.reachable = x11::Connection().isValid();
+    return choice;
+}
 
 std::unique_ptr<Platform> createPlatform(const QString &ownBundleID, const QString &ownName,
                                          QString *failure)

@@ -53,6 +53,20 @@ struct Platform
     std::unique_ptr<LaunchAtLogin> launchAtLogin;
 };
 
+// How the program meets the desktop session in its environment, decided before the application
+// object exists.
+struct SessionChoice
+{
+    // Whether a session the program can work with is in reach.
+    bool reachable = false;
+    // A line for the launch output about the choice, or empty.
+    QString note;
+};
+
+// Picks the backend for the session and tells Qt the platform it needs (QT_QPA_PLATFORM, unless
+// the user set it). A Wayland session is met on its XWayland server with the X11 backend.
+SessionChoice chooseSession();
+
 // The platform of the session the program was started in, for an application with this id
 // and name (its own windows are recognised by them). Absent, with the reason in `failure`, when
 // the session offers no clipboard the program can watch.

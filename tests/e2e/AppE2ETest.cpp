@@ -146,6 +146,28 @@ TEST_F(AppE2ETest, RunsOnWhenTheHotKeyIsTaken)
     EXPECT_EQ(tessaly->state(), QProcess::Running);
 }
 
+// In a Wayland session every window of the program goes through XWayland, where the X11 backend
+// can place and watch it; the launch output says so once, and copies are recorded.
+TEST_F(AppE2ETest, OnAWaylandSessionItRunsThroughXWayland)
+{
+    environment.insert(u"WAYLAND_DISPLAY"_s, u"wayland-tessaly-test"_s); // no compositor there
+    environment.insert(u"XDG_SESSION_TYPE"_s, u"wayland"_s);
+    environment.remove(u"QT_QPA_PLATFORM"_s);
+    QProcess *tessaly = startTessaly();
+    QByteArray log;
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            log += tessaly->readAllStandardError();
+            return log.contains("iniciado");
+        },
+        15000))
+        << log.toStdString();
+    EXPECT_EQ(QString::fromUtf8(log).count(u"sessão Wayland — o Tessaly usa o XWayland"_s), 1)
+        << log.toStdString();
+    ASSERT_TRUE(copyUntilRecorded("copied under Wayland"));
+    EXPECT_EQ(tessaly->state(), QProcess::Running);
+}
+
 TEST_F(AppE2ETest, EndsWithAMessageWithoutADisplayToWatch)
 {
     environment.insert(u"DISPLAY"_s, u":9999"_s); // nothing there
