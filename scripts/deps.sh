@@ -15,9 +15,12 @@ TESSALY_PACKAGES=(
     libplist-dev libicu-dev libsimdjson-dev
     libxcb1-dev libxcb-xfixes0-dev libxcb-xtest0-dev libxcb-ewmh-dev libxcb-xkb-dev
     libxcb-res0-dev libxcb-shape0-dev libxcb-xinput-dev libxkbcommon-dev libxkbcommon-x11-dev
+    libwayland-dev libwayland-bin
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev python3
     xvfb openbox xclip xdotool x11-xkb-utils xkb-data x11-utils xterm xcompmgr
+    # a headless wlroots compositor and its clipboard tools, for the Wayland clipboard
+    sway wl-clipboard
     # trays: an XEmbed one, a StatusNotifier one of the tests' own (python3-dbus), a dark theme
     trayer python3-dbus qt6-gtk-platformtheme
     # the package and its checks; colour emoji

@@ -1,0 +1,203 @@
+// The Wayland clipboard against a real compositor: a headless sway (wlroots' data-control), with
+// wl-clipboard's wl-copy and wl-paste as the other application.
+
+#include "platform/wayland/WaylandPasteboard.h"
+#include "support/TestSupport.h"
+
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+using namespace tessaly;
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// sway refuses to run as root: the compositor runs as "nobody", in a runtime folder of its own.
+class WaylandClipboardE2ETest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        for (const QString &program : {u"sway"_s, u"wl-copy"_s, u"wl-paste"_s, u"setpriv"_s}) {
+            if (QStandardPaths::findExecutable(program).isEmpty())
+                GTEST_SKIP() << program.toStdString() << " is not installed";
+        }
+        ASSERT_TRUE(temp.isValid());
+        runtime = temp.filePath(u"runtime"_s);
+        QDir().mkpath(runtime);
+        QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QFile config(temp.filePath(u"sway.conf"_s));
+        ASSERT_TRUE(config.open(QIODevice::WriteOnly));
+        config.write("xwayland disable\n");
+        config.close();
+        const QByteArray owner = geteuid() == 0 ? "65534:65534" : QByteArray();
+        if (!owner.isEmpty()) {
+            ASSERT_EQ(
+                QProcess::execute(u"chown"_s, {u"-R"_s, QString::fromLatin1(owner), temp.path()}),
+                0);
+        }
+
+        QProcessEnvironment environment;
+        environment.insert(u"PATH"_s, u"/usr/bin:/bin"_s);
+        environment.insert(u"HOME"_s, temp.path());
+        environment.insert(u"XDG_RUNTIME_DIR"_s, runtime);
+        environment.insert(u"WLR_BACKENDS"_s, u"headless"_s);
+        environment.insert(u"WLR_RENDERER"_s, u"pixman"_s);
+        environment.insert(u"WLR_LIBINPUT_NO_DEVICES"_s, u"1"_s);
+        sway.setProcessEnvironment(environment);
+        sway.setProcessChannelMode(QProcess::MergedChannels);
+        QStringList arguments{u"-c"_s, config.fileName()};
+        if (geteuid() == 0) {
+            sway.start(u"setpriv"_s, QStringList{u"--reuid=65534"_s, u"--regid=65534"_s,
+                                                 u"--clear-groups"_s, u"sway"_s} +
+                                         arguments);
+        } else {
+            sway.start(u"sway"_s, arguments);
+        }
+        ASSERT_TRUE(test::waitUntil(
+            [&] {
+                const QStringList sockets = QDir(runtime).entryList({u"wayland-?"_s}, QDir::System);
+                if (sockets.isEmpty())
+                    return false;
+                display = sockets.first();
+                return true;
+            },
+            10000))
+            << sway.readAll().toStdString();
+        // The clients find the compositor as any application would.
+        qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
+        qputenv("WAYLAND_DISPLAY", display.toLocal8Bit());
+    }
+
+    void TearDown() override
+    {
+        sway.kill();
+        sway.waitForFinished(5000);
+        QProcess::execute(u"pkill"_s, {u"-f"_s, u"wl-copy"_s});
+    }
+
+    // Runs wl-copy or wl-paste against the compositor; the output when asked for.
+    int client(const QString &program, const QStringList &arguments, const QByteArray &input = {},
+               QByteArray *output = nullptr)
+    {
+        QProcess process;
+        process.start(program, arguments);
+        process.write(input);
+        process.closeWriteChannel();
+        if (!process.waitForFinished(10000))
+            return -1;
+        if (output)
+            *output = process.readAllStandardOutput();
+        return process.exitCode();
+    }
+
+    // Copies with wl-copy until the pasteboard has seen the change.
+    bool copy(WaylandPasteboard &pasteboard, const QStringList &arguments, const QByteArray &input)
+    {
+        const qint64 before = pasteboard.changeCount();
+        return client(u"wl-copy"_s, arguments, input) == 0 &&
+               test::waitUntil([&] { return pasteboard.changeCount() > before; }, 5000);
+    }
+
+    QTemporaryDir temp;
+    QString runtime;
+    QString display;
+    QProcess sway;
+};
+
+QByteArray pngBytes()
+{
+    QImage image(64, 48, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+} // namespace
+
+// Text, an image and a file list copied elsewhere are read type by type, exactly as offered;
+// a type longer than asked for is given up on, and a larger limit reads it again.
+TEST_F(WaylandClipboardE2ETest, ReadsWhatAnotherClientOffers)
+{
+    WaylandPasteboard pasteboard;
+    ASSERT_TRUE(pasteboard.isValid());
+    EXPECT_EQ(pasteboard.protocolName(), u"wlr-data-control-unstable-v1"_s);
+
+    ASSERT_TRUE(copy(pasteboard, {u"--"_s, u"ação e café"_s}, {}));
+    auto reading = pasteboard.openReading();
+    EXPECT_TRUE(reading->types().contains(u"text/plain;charset=utf-8"_s))
+        << reading->types().join(u' ').toStdString();
+    EXPECT_EQ(reading->string(1 << 20), u"ação e café"_s);
+    EXPECT_FALSE(reading->data(u"text/plain;charset=utf-8"_s, 4));
+    EXPECT_EQ(reading->data(u"text/plain;charset=utf-8"_s, 100), u"ação e café"_s.toUtf8());
+    EXPECT_FALSE(reading->isInterrupted());
+
+    const QByteArray png = pngBytes();
+    ASSERT_TRUE(copy(pasteboard, {u"--type"_s, u"image/png"_s}, png));
+    reading = pasteboard.openReading();
+    EXPECT_EQ(reading->types(), QStringList{u"image/png"_s});
+    EXPECT_EQ(reading->data(u"image/png"_s, 25 << 20), png);
+
+    const QByteArray list = "file:///etc/hostname\r\nfile:///etc/os-release\r\n";
+    ASSERT_TRUE(copy(pasteboard, {u"--type"_s, u"text/uri-list"_s}, list));
+    reading = pasteboard.openReading();
+    EXPECT_EQ(reading->fileURLs(1 << 20),
+              (QList<QUrl>{QUrl(u"file:///etc/hostname"_s), QUrl(u"file:///etc/os-release"_s)}));
+}
+
+// What the program writes back is what another client then pastes, type by type and byte for
+// byte; the program's own write counts as one change and is not read back as another
+// application's.
+TEST_F(WaylandClipboardE2ETest, WritesBackEveryTypeAndKnowsItsOwnOffer)
+{
+    WaylandPasteboard pasteboard;
+    ASSERT_TRUE(pasteboard.isValid());
+    ASSERT_TRUE(copy(pasteboard, {u"--"_s, u"before"_s}, {}));
+
+    PayloadItem item;
+    item.insert(u"text/plain;charset=utf-8"_s, u"devolvido ✓"_s.toUtf8());
+    item.insert(u"image/png"_s, pngBytes());
+    item.insert(u"application/x-tessaly-test"_s, QByteArray("\0\1\2 binary", 10));
+    const qint64 before = pasteboard.changeCount();
+    pasteboard.clearContents();
+    pasteboard.writeItems({item});
+    EXPECT_EQ(pasteboard.changeCount(), before + 1);
+
+    QByteArray types;
+    ASSERT_TRUE(test::waitUntil(
+        [&] {
+            return client(u"wl-paste"_s, {u"--list-types"_s}, {}, &types) == 0 &&
+                   types.contains("image/png");
+        },
+        5000))
+        << types.toStdString();
+    for (const auto &[type, bytes] : item.representations()) {
+        QByteArray pasted;
+        EXPECT_EQ(client(u"wl-paste"_s, {u"--no-newline"_s, u"--type"_s, type}, {}, &pasted), 0);
+        EXPECT_EQ(pasted, bytes) << type.toStdString();
+    }
+    // The compositor's report of the program's own offer came and went without a change.
+    QCoreApplication::processEvents();
+    EXPECT_EQ(pasteboard.changeCount(), before + 1);
+    EXPECT_TRUE(pasteboard.openReading()->types().isEmpty());
+    auto own = pasteboard.openReading(Pasteboard::ContentsOf::AnyApplication);
+    EXPECT_EQ(own->data(u"application/x-tessaly-test"_s, 1 << 20), QByteArray("\0\1\2 binary", 10));
+    EXPECT_FALSE(own->types().contains(u"application/x-tessaly-owner"_s));
+
+    // Another client's copy takes over, and counts.
+    ASSERT_TRUE(copy(pasteboard, {u"--"_s, u"after"_s}, {}));
+    EXPECT_EQ(pasteboard.openReading()->string(100), u"after"_s);
+}
