@@ -138,6 +138,8 @@ AppDelegate::Launch AppDelegate::applicationDidFinishLaunching()
 
     if (!createSystemServices())
         return Launch::Failed;
+    if (!m_platform->note.isEmpty())
+        logLine(m_platform->note);
 
     // The history; the alert sound when an entry cannot be written.
     m_store.load();

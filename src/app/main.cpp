@@ -70,8 +70,6 @@ int main(int argc, char *argv[])
         return 1;
     }
     const SessionChoice session = chooseSession();
-    if (!session.note.isEmpty())
-        say(session.note);
     if (!session.reachable) {
         say(QStringLiteral("Tessaly: nenhuma sessão gráfica ao alcance (DISPLAY=%1). Inicie o "
                            "Tessaly de dentro da sessão da área de trabalho.")

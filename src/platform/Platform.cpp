@@ -12,6 +12,7 @@
 #include "panel/cards/CardWorkspace.h"
 #include "platform/Workspace.h"
 #include "platform/atspi/AtSpiCaretSource.h"
+#include "platform/wayland/WaylandPasteboard.h"
 #include "platform/x11/X11AccessibilityPermission.h"
 #include "platform/x11/X11HotKeyService.h"
 #include "platform/x11/X11KeySynth.h"
@@ -52,9 +53,29 @@ void addFreedesktopServices(Platform &platform)
 std::unique_ptr<Platform> createX11Platform(const QString &ownBundleID, const QString &ownName,
                                             QString *failure)
 {
-    auto pasteboard = std::make_unique<X11Pasteboard>();
+    std::unique_ptr<Pasteboard> pasteboard;
+    QString note;
+    if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        const QString display = qEnvironmentVariable("DISPLAY");
+        auto wayland = std::make_unique<WaylandPasteboard>();
+        if (wayland->isValid()) {
+            note = QStringLiteral("Tessaly: sessão Wayland — área de transferência por %1; "
+                                  "janelas pelo XWayland (DISPLAY=%2).")
+                       .arg(wayland->protocolName(), display);
+            pasteboard = std::move(wayland);
+        } else {
+            note = QStringLiteral("Tessaly: sessão Wayland — o Tessaly usa o XWayland "
+                                  "(DISPLAY=%1).")
+                       .arg(display);
+        }
+    }
+    if (!pasteboard) {
+        auto x11 = std::make_unique<X11Pasteboard>();
+        if (x11->isValid())
+            pasteboard = std::move(x11);
+    }
     auto workspace = std::make_unique<X11Workspace>(ownBundleID, ownName);
-    if (!pasteboard->isValid() || !workspace->isValid()) {
+    if (!pasteboard || !workspace->isValid()) {
         if (failure) {
             *failure = QStringLiteral("sem acesso à área de transferência do X11 (DISPLAY=%1)")
                            .arg(qEnvironmentVariable("DISPLAY"));
@@ -62,7 +83,8 @@ std::unique_ptr<Platform> createX11Platform(const QString &ownBundleID, const QS
         return nullptr;
     }
     auto platform = std::make_unique<Platform>();
-    platform->sessionName = QStringLiteral("X11");
+    platform->sessionName = note.isEmpty() ? QStringLiteral("X11") : QStringLiteral("Wayland");
+    platform->note = note;
     platform->pasteboard = std::move(pasteboard);
     platform->workspace = std::move(workspace);
     platform->hotKeys = std::make_unique<x11::X11HotKeyService>();
@@ -88,12 +110,8 @@ SessionChoice chooseSession()
     }
     // Qt would open its windows as Wayland surfaces, which the X11 backend cannot place, raise
     // or watch: every window goes through XWayland instead.
-    if (chosen.isEmpty() && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+    if (chosen.isEmpty() && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "xcb");
-        choice.note = QStringLiteral("Tessaly: sessão Wayland — o Tessaly usa o XWayland "
-                                     "(DISPLAY=%1).")
-                          .arg(qEnvironmentVariable("DISPLAY"));
-    }
     choice.reachable = x11::Connection().isValid();
     return choice;
 }
@@ -101,7 +119,7 @@ SessionChoice chooseSession()
 std::unique_ptr<Platform> createPlatform(const QString &ownBundleID, const QString &ownName,
                                          QString *failure)
 {
-    // Only X11 sessions (XWayland's included) so far.
+    // The windows, the keyboard and the applications through X11 (XWayland's included).
     return createX11Platform(ownBundleID, ownName, failure);
 }
 

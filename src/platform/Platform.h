@@ -30,8 +30,10 @@ struct Platform
     Platform(Platform &&) noexcept;
     Platform &operator=(Platform &&) noexcept;
 
-    // The session's name for the launch output ("X11").
+    // The session's name ("X11", "Wayland").
     QString sessionName;
+    // A line for the launch output about how the session is met, or empty.
+    QString note;
 
     // The clipboard and the applications on the desktop.
     std::unique_ptr<Pasteboard> pasteboard;
@@ -59,16 +61,17 @@ struct SessionChoice
 {
     // Whether a session the program can work with is in reach.
     bool reachable = false;
-    // A line for the launch output about the choice, or empty.
-    QString note;
 };
 
-// Picks the backend for the session and tells Qt the platform it needs (QT_QPA_PLATFORM, unless
-// the user set it). A Wayland session is met on its XWayland server with the X11 backend.
+// Tells Qt the platform the session's backend needs (QT_QPA_PLATFORM, unless the user set it):
+// in a Wayland session the program's windows go through its XWayland server.
 SessionChoice chooseSession();
 
 // The platform of the session the program was started in, for an application with this id
-// and name (its own windows are recognised by them). Absent, with the reason in `failure`, when
+// and name (its own windows are recognised by them). In a Wayland session whose compositor
+// offers data-control, the clipboard is the compositor's own (native applications' copies
+// reach XWayland only while one of its windows has the keyboard); the rest goes through
+// XWayland. Absent, with the reason in `failure`, when
 // the session offers no clipboard the program can watch.
 std::unique_ptr<Platform> createPlatform(const QString &ownBundleID, const QString &ownName,
                                          QString *failure);

@@ -158,7 +158,7 @@ TEST_F(AppE2ETest, OnAWaylandSessionItRunsThroughXWayland)
     ASSERT_TRUE(waitUntil(
         [&] {
             log += tessaly->readAllStandardError();
-            return log.contains("iniciado");
+            return log.contains("XWayland");
         },
         15000))
         << log.toStdString();

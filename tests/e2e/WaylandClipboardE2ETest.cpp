@@ -3,6 +3,7 @@
 
 #include "platform/wayland/WaylandPasteboard.h"
 #include "support/TestSupport.h"
+#include "support/XServer.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -200,4 +201,79 @@ TEST_F(WaylandClipboardE2ETest, WritesBackEveryTypeAndKnowsItsOwnOffer)
     // Another client's copy takes over, and counts.
     ASSERT_TRUE(copy(pasteboard, {u"--"_s, u"after"_s}, {}));
     EXPECT_EQ(pasteboard.openReading()->string(100), u"after"_s);
+}
+
+// The program in a Wayland session: its windows on XWayland (a private X display here), its
+// clipboard the compositor's. A copy in a native application is recorded, and an entry chosen in
+// the panel is what the next native paste gets.
+TEST_F(WaylandClipboardE2ETest, TheProgramRecordsAndPastesThroughTheCompositor)
+{
+    test::XServer server;
+    ASSERT_TRUE(server.start()) << server.errorString().toStdString();
+    QDir().mkpath(temp.filePath(u"config/Tessaly"_s));
+    QFile settings(temp.filePath(u"config/Tessaly/Tessaly.conf"_s));
+    ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
+    settings.write("[General]\nhasCompletedOnboarding=true\n");
+    settings.close();
+    QProcessEnvironment environment = server.environment();
+    environment.insert(u"XDG_DATA_HOME"_s, temp.filePath(u"data"_s));
+    environment.insert(u"XDG_CONFIG_HOME"_s, temp.filePath(u"config"_s));
+    environment.insert(u"XDG_RUNTIME_DIR"_s, runtime);
+    environment.insert(u"WAYLAND_DISPLAY"_s, display);
+    environment.remove(u"QT_QPA_PLATFORM"_s);
+
+    QProcess tessaly;
+    tessaly.setProcessEnvironment(environment);
+    tessaly.start(QStringLiteral(TESSALY_EXECUTABLE), {});
+    QByteArray log;
+    ASSERT_TRUE(test::waitUntil(
+        [&] {
+            log += tessaly.readAllStandardError();
+            return log.contains("janelas pelo XWayland");
+        },
+        15000))
+        << log.toStdString();
+    EXPECT_TRUE(log.contains("área de transferência por wlr-data-control-unstable-v1"));
+
+    const QString index = temp.filePath(u"data/Tessaly/history.json"_s);
+    const auto recorded = [&](const QByteArray &text) {
+        return test::waitUntil(
+            [&] {
+                QFile file(index);
+                return file.open(QIODevice::ReadOnly) && file.readAll().contains(text);
+            },
+            5000);
+    };
+    ASSERT_EQ(client(u"wl-copy"_s, {u"--"_s, u"primeira cópia nativa"_s}), 0);
+    ASSERT_TRUE(recorded("primeira cópia nativa"));
+    ASSERT_EQ(client(u"wl-copy"_s, {u"--"_s, u"segunda cópia nativa"_s}), 0);
+    ASSERT_TRUE(recorded("segunda cópia nativa"));
+
+    // The panel on the X display; the second row is the first copy.
+    QProcess toggle;
+    toggle.setProcessEnvironment(environment);
+    toggle.start(QStringLiteral(TESSALY_EXECUTABLE), {u"--toggle"_s});
+    ASSERT_TRUE(toggle.waitForFinished(10000));
+    QByteArray found;
+    ASSERT_TRUE(test::waitUntil(
+        [&] {
+            return server.run(u"xdotool"_s,
+                              {u"search"_s, u"--onlyvisible"_s, u"--name"_s, u"^Tessaly$"_s}, 5000,
+                              &found) == 0;
+        },
+        10000));
+    server.run(u"xdotool"_s, {u"key"_s, u"Down"_s});
+    server.run(u"xdotool"_s, {u"key"_s, u"Return"_s});
+    QByteArray pasted;
+    EXPECT_TRUE(test::waitUntil(
+        [&] {
+            return client(u"wl-paste"_s, {u"--no-newline"_s}, {}, &pasted) == 0 &&
+                   pasted == u"primeira cópia nativa"_s.toUtf8();
+        },
+        5000))
+        << pasted.toStdString();
+
+    tessaly.terminate();
+    EXPECT_TRUE(tessaly.waitForFinished(10000));
+    EXPECT_EQ(tessaly.exitCode(), 0);
 }
