@@ -8,6 +8,7 @@
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QProcess>
@@ -82,6 +83,10 @@ protected:
 
     void TearDown() override
     {
+        for (const auto &process : owners) {
+            process->kill();
+            process->waitForFinished(2000);
+        }
         sway.kill();
         sway.waitForFinished(5000);
         QProcess::execute(u"pkill"_s, {u"-f"_s, u"wl-copy"_s});
@@ -110,7 +115,21 @@ protected:
                test::waitUntil([&] { return pasteboard.changeCount() > before; }, 5000);
     }
 
+    // Starts the tests' own owner (offer TYPE::TEXT… or stall TYPE…) and waits until its offer is
+    // the selection.
+    QProcess *owner(const QStringList &arguments)
+    {
+        auto *process = new QProcess;
+        owners.emplace_back(process);
+        process->start(QStringLiteral(TESSALY_WAYLAND_OWNER), arguments);
+        const bool ready = test::waitUntil(
+            [&] { return process->canReadLine() && process->readLine().startsWith("ready"); },
+            5000);
+        return ready ? process : nullptr;
+    }
+
     QTemporaryDir temp;
+    std::vector<std::unique_ptr<QProcess>> owners;
     QString runtime;
     QString display;
     QProcess sway;
@@ -198,6 +217,18 @@ TEST_F(WaylandClipboardE2ETest, WritesBackEveryTypeAndKnowsItsOwnOffer)
     EXPECT_EQ(own->data(u"application/x-tessaly-test"_s, 1 << 20), QByteArray("\0\1\2 binary", 10));
     EXPECT_FALSE(own->types().contains(u"application/x-tessaly-owner"_s));
 
+    // An owner that never answers costs one reading its budget, and nothing more.
+    ASSERT_TRUE(owner({u"stall"_s, u"text/plain;charset=utf-8"_s}));
+    ASSERT_TRUE(test::waitUntil([&] { return !pasteboard.openReading()->types().isEmpty(); }));
+    QElapsedTimer timer;
+    timer.start();
+    auto stalled = pasteboard.openReading();
+    EXPECT_FALSE(stalled->string(100));
+    EXPECT_TRUE(stalled->isInterrupted());
+    EXPECT_FALSE(stalled->data(u"text/plain;charset=utf-8"_s, 100)); // not asked again
+    EXPECT_LT(timer.elapsed(), 1500);
+    EXPECT_GE(timer.elapsed(), 900);
+
     // Another client's copy takes over, and counts.
     ASSERT_TRUE(copy(pasteboard, {u"--"_s, u"after"_s}, {}));
     EXPECT_EQ(pasteboard.openReading()->string(100), u"after"_s);
@@ -218,9 +249,16 @@ TEST_F(WaylandClipboardE2ETest, TheProgramRecordsAndPastesThroughTheCompositor)
     QProcessEnvironment environment = server.environment();
     environment.insert(u"XDG_DATA_HOME"_s, temp.filePath(u"data"_s));
     environment.insert(u"XDG_CONFIG_HOME"_s, temp.filePath(u"config"_s));
-    environment.insert(u"XDG_RUNTIME_DIR"_s, runtime);
-    environment.insert(u"WAYLAND_DISPLAY"_s, display);
+    // A runtime folder of its own (the compositor's belongs to another user), the compositor by
+    // the full path of its socket.
+    const QString ownRuntime = temp.filePath(u"tessaly-runtime"_s);
+    QDir().mkpath(ownRuntime);
+    QFile::setPermissions(ownRuntime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QProcess::execute(u"chown"_s, {u"%1:%2"_s.arg(geteuid()).arg(getegid()), ownRuntime});
+    environment.insert(u"XDG_RUNTIME_DIR"_s, ownRuntime);
+    environment.insert(u"WAYLAND_DISPLAY"_s, runtime + u'/' + display);
     environment.remove(u"QT_QPA_PLATFORM"_s);
+    environment.insert(u"TESSALY_REPORT_STALLS"_s, u"50"_s);
 
     QProcess tessaly;
     tessaly.setProcessEnvironment(environment);
@@ -272,6 +310,22 @@ TEST_F(WaylandClipboardE2ETest, TheProgramRecordsAndPastesThroughTheCompositor)
         },
         5000))
         << pasted.toStdString();
+
+    // A concealed secret is not recorded; an owner that never answers freezes nothing; the next
+    // copy is recorded as ever. (The panel was built and shown: its costs are behind us.)
+    log += tessaly.readAllStandardError();
+    const qsizetype hostileFrom = log.size();
+    ASSERT_TRUE(owner({u"offer"_s, u"text/plain;charset=utf-8::senha secreta"_s,
+                       u"x-kde-passwordManagerHint::secret"_s}));
+    ASSERT_TRUE(owner({u"stall"_s, u"text/plain;charset=utf-8"_s, u"text/uri-list"_s}));
+    test::waitUntil([] { return false; }, 1500); // the stalled reading has its time
+    ASSERT_EQ(client(u"wl-copy"_s, {u"--"_s, u"depois do dono parado"_s}), 0);
+    ASSERT_TRUE(recorded("depois do dono parado"));
+    QFile file(index);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(file.readAll().contains("senha secreta"));
+    log += tessaly.readAllStandardError();
+    EXPECT_FALSE(log.mid(hostileFrom).contains("linha principal parada")) << log.toStdString();
 
     tessaly.terminate();
     EXPECT_TRUE(tessaly.waitForFinished(10000));
