@@ -2,6 +2,7 @@
 // wl-clipboard's wl-copy and wl-paste as the other application.
 
 #include "platform/wayland/WaylandPasteboard.h"
+#include "support/SwayCompositor.h"
 #include "support/TestSupport.h"
 #include "support/XServer.h"
 
@@ -24,61 +25,20 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-// sway refuses to run as root: the compositor runs as "nobody", in a runtime folder of its own.
 class WaylandClipboardE2ETest : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
-        for (const QString &program : {u"sway"_s, u"wl-copy"_s, u"wl-paste"_s, u"setpriv"_s}) {
+        for (const QString &program : {u"wl-copy"_s, u"wl-paste"_s}) {
             if (QStandardPaths::findExecutable(program).isEmpty())
                 GTEST_SKIP() << program.toStdString() << " is not installed";
         }
-        ASSERT_TRUE(temp.isValid());
-        runtime = temp.filePath(u"runtime"_s);
-        QDir().mkpath(runtime);
-        QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        QFile config(temp.filePath(u"sway.conf"_s));
-        ASSERT_TRUE(config.open(QIODevice::WriteOnly));
-        config.write("xwayland disable\n");
-        config.close();
-        const QByteArray owner = geteuid() == 0 ? "65534:65534" : QByteArray();
-        if (!owner.isEmpty()) {
-            ASSERT_EQ(
-                QProcess::execute(u"chown"_s, {u"-R"_s, QString::fromLatin1(owner), temp.path()}),
-                0);
-        }
-
-        QProcessEnvironment environment;
-        environment.insert(u"PATH"_s, u"/usr/bin:/bin"_s);
-        environment.insert(u"HOME"_s, temp.path());
-        environment.insert(u"XDG_RUNTIME_DIR"_s, runtime);
-        environment.insert(u"WLR_BACKENDS"_s, u"headless"_s);
-        environment.insert(u"WLR_RENDERER"_s, u"pixman"_s);
-        environment.insert(u"WLR_LIBINPUT_NO_DEVICES"_s, u"1"_s);
-        sway.setProcessEnvironment(environment);
-        sway.setProcessChannelMode(QProcess::MergedChannels);
-        QStringList arguments{u"-c"_s, config.fileName()};
-        if (geteuid() == 0) {
-            sway.start(u"setpriv"_s, QStringList{u"--reuid=65534"_s, u"--regid=65534"_s,
-                                                 u"--clear-groups"_s, u"sway"_s} +
-                                         arguments);
-        } else {
-            sway.start(u"sway"_s, arguments);
-        }
-        ASSERT_TRUE(test::waitUntil(
-            [&] {
-                const QStringList sockets = QDir(runtime).entryList({u"wayland-?"_s}, QDir::System);
-                if (sockets.isEmpty())
-                    return false;
-                display = sockets.first();
-                return true;
-            },
-            10000))
-            << sway.readAll().toStdString();
+        if (!test::SwayCompositor::isAvailable())
+            GTEST_SKIP() << "sway is not installed";
+        ASSERT_TRUE(sway.start()) << sway.errorString().toStdString();
         // The clients find the compositor as any application would.
-        qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
-        qputenv("WAYLAND_DISPLAY", display.toLocal8Bit());
+        sway.exportToEnvironment();
     }
 
     void TearDown() override
@@ -87,8 +47,6 @@ protected:
             process->kill();
             process->waitForFinished(2000);
         }
-        sway.kill();
-        sway.waitForFinished(5000);
         QProcess::execute(u"pkill"_s, {u"-f"_s, u"wl-copy"_s});
     }
 
@@ -130,9 +88,7 @@ protected:
 
     QTemporaryDir temp;
     std::vector<std::unique_ptr<QProcess>> owners;
-    QString runtime;
-    QString display;
-    QProcess sway;
+    test::SwayCompositor sway;
 };
 
 QByteArray pngBytes()
@@ -256,7 +212,7 @@ TEST_F(WaylandClipboardE2ETest, TheProgramRecordsAndPastesThroughTheCompositor)
     QFile::setPermissions(ownRuntime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QProcess::execute(u"chown"_s, {u"%1:%2"_s.arg(geteuid()).arg(getegid()), ownRuntime});
     environment.insert(u"XDG_RUNTIME_DIR"_s, ownRuntime);
-    environment.insert(u"WAYLAND_DISPLAY"_s, runtime + u'/' + display);
+    environment.insert(u"WAYLAND_DISPLAY"_s, sway.socketPath());
     environment.remove(u"QT_QPA_PLATFORM"_s);
     environment.insert(u"TESSALY_REPORT_STALLS"_s, u"50"_s);
 

@@ -1,6 +1,8 @@
 // Another Wayland client that owns the clipboard, as the tests need it:
 //   tessaly_test_wayland_owner offer TYPE::TEXT...  offers each type with its text, and serves it
 //   tessaly_test_wayland_owner stall TYPE...        offers the types and never answers a request
+//   tessaly_test_wayland_owner copier               copies each line of its input as UTF-8 text,
+//                                                   printing "copied NS" (the steady clock)
 // It prints "ready" once its offer is the selection and runs until another client takes it or
 // it is killed.
 
@@ -8,9 +10,11 @@
 
 #include <wayland-client.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <poll.h>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -56,10 +60,54 @@ void cancel(void *, zwlr_data_control_source_v1 *)
 
 } // namespace
 
+// Copies each line read from standard input, as a new source; runs until the input ends.
+int copier(wl_display *display, zwlr_data_control_device_v1 *device)
+{
+    static const zwlr_data_control_source_v1_listener listener = {
+        send, [](void *, zwlr_data_control_source_v1 *source) {
+            zwlr_data_control_source_v1_destroy(source);
+        }};
+    std::puts("ready");
+    std::fflush(stdout);
+    std::string pending;
+    for (;;) {
+        wl_display_flush(display);
+        pollfd fds[2] = {{0, POLLIN, 0}, {wl_display_get_fd(display), POLLIN, 0}};
+        if (poll(fds, 2, -1) < 0)
+            return 1;
+        if ((fds[1].revents & POLLIN) && wl_display_dispatch(display) < 0)
+            return 1;
+        if (!(fds[0].revents & (POLLIN | POLLHUP)))
+            continue;
+        char buffer[4096];
+        const ssize_t n = read(0, buffer, sizeof buffer);
+        if (n <= 0)
+            return 0;
+        pending.append(buffer, size_t(n));
+        for (auto end = pending.find('\n'); end != std::string::npos; end = pending.find('\n')) {
+            contents = {{"text/plain;charset=utf-8", pending.substr(0, end)}};
+            pending.erase(0, end + 1);
+            const auto now = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                 std::chrono::steady_clock::now().time_since_epoch())
+                                 .count();
+            zwlr_data_control_source_v1 *source =
+                zwlr_data_control_manager_v1_create_data_source(manager);
+            zwlr_data_control_source_v1_add_listener(source, &listener, nullptr);
+            zwlr_data_control_source_v1_offer(source, "text/plain;charset=utf-8");
+            zwlr_data_control_device_v1_set_selection(device, source);
+            wl_display_flush(display);
+            std::printf("copied %lld\n", static_cast<long long>(now));
+            std::fflush(stdout);
+        }
+    }
+}
+
 int main(int argc, char **argv)
 {
-    if (argc < 3 || (std::strcmp(argv[1], "offer") != 0 && std::strcmp(argv[1], "stall") != 0)) {
-        std::fprintf(stderr, "usage: %s offer TYPE::TEXT... | stall TYPE...\n", argv[0]);
+    const bool copying = argc == 2 && std::strcmp(argv[1], "copier") == 0;
+    if (!copying &&
+        (argc < 3 || (std::strcmp(argv[1], "offer") != 0 && std::strcmp(argv[1], "stall") != 0))) {
+        std::fprintf(stderr, "usage: %s offer TYPE::TEXT... | stall TYPE... | copier\n", argv[0]);
         return 2;
     }
     stall = std::strcmp(argv[1], "stall") == 0;
@@ -74,6 +122,8 @@ int main(int argc, char **argv)
         return 1;
     zwlr_data_control_device_v1 *device =
         zwlr_data_control_manager_v1_get_data_device(manager, seat);
+    if (copying)
+        return copier(display, device);
     zwlr_data_control_source_v1 *source = zwlr_data_control_manager_v1_create_data_source(manager);
     static const zwlr_data_control_source_v1_listener sourceListener = {send, cancel};
     zwlr_data_control_source_v1_add_listener(source, &sourceListener, nullptr);
