@@ -82,17 +82,29 @@ void limitDecoderAllocations()
 // frame markers before the first scan tell.
 bool isMultiScanJpeg(QByteArrayView data)
 {
+    // Walked as libjpeg walks it: bytes between segments are skipped up to the next 0xFF (a
+    // damaged length must not hide a later frame header from this check but not from libjpeg).
     qsizetype at = 2; // after the start-of-image marker
-    while (at + 4 <= data.size() && uchar(data[at]) == 0xFF) {
+    while (at + 1 < data.size()) {
+        if (uchar(data[at]) != 0xFF) {
+            ++at;
+            continue;
+        }
         const uchar marker = uchar(data[at + 1]);
+        if (marker == 0xFF) { // fill byte
+            ++at;
+            continue;
+        }
         if (marker == 0xDA) // the first scan: every frame header came before it
             return false;
         if (marker == 0xC2 || marker == 0xC6 || marker == 0xCA || marker == 0xCE)
             return true;
-        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8)) {
+        if (marker == 0x00 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8)) {
             at += 2;
             continue;
         }
+        if (at + 4 > data.size())
+            break;
         at += 2 + ((qsizetype(uchar(data[at + 2])) << 8) | uchar(data[at + 3]));
     }
     return false;

@@ -66,6 +66,8 @@ std::optional<QList<xcb_atom_t>> PropertyTransfer::atomsOfTargets(const Conversi
     if (!targets.bytes || targets.format != 32 || targets.bytes->size() % 4 != 0)
         return std::nullopt;
     QList<xcb_atom_t> atoms(targets.bytes->size() / 4);
+    if (atoms.isEmpty())
+        return atoms; // an empty list: nothing to copy (its bytes may have no storage at all)
     std::memcpy(atoms.data(), targets.bytes->constData(), size_t(targets.bytes->size()));
     return atoms;
 }
