@@ -84,7 +84,10 @@ bool isMultiScanJpeg(QByteArrayView data)
 {
     // Walked as libjpeg walks it: bytes between segments are skipped up to the next 0xFF (a
     // damaged length must not hide a later frame header from this check but not from libjpeg).
+    // A sequential frame is coded in several scans too when its first scan carries fewer
+    // components than the frame has.
     qsizetype at = 2; // after the start-of-image marker
+    int frameComponents = 0;
     while (at + 1 < data.size()) {
         if (uchar(data[at]) != 0xFF) {
             ++at;
@@ -96,9 +99,11 @@ bool isMultiScanJpeg(QByteArrayView data)
             continue;
         }
         if (marker == 0xDA) // the first scan: every frame header came before it
-            return false;
+            return at + 4 >= data.size() || uchar(data[at + 4]) < frameComponents;
         if (marker == 0xC2 || marker == 0xC6 || marker == 0xCA || marker == 0xCE)
             return true;
+        if ((marker == 0xC0 || marker == 0xC1 || marker == 0xC3) && at + 9 < data.size())
+            frameComponents = uchar(data[at + 9]);
         if (marker == 0x00 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8)) {
             at += 2;
             continue;

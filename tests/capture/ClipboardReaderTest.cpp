@@ -423,6 +423,10 @@ TEST(ClipboardReaderStatics, ThumbnailsNeverDecodeMoreThanARepresentation)
         // extra bytes to the next marker, and finds the progressive frame header there.
         QByteArray::fromHex("FFD8FFE000104A46494600010101006400640000") + QByteArray(30, 'F') +
             progressiveJpegClaiming(6000, 4000).mid(2),
+        // A sequential frame of 246 × 65304 whose first scan carries one of its three
+        // components: coded in several scans, with the same full-size coefficients.
+        QByteArray::fromHex("FFD8636363636363FFC000110800F6FF1803012200021163002100000000270000"
+                            "5820FFDA0008010163636363636363636363DCFFD9"),
     };
     for (const QByteArray &bytes : refused)
         EXPECT_FALSE(ClipboardReader::makeThumbnail(bytes, 720)) << bytes.toBase64().constData();
