@@ -102,7 +102,9 @@ bool isMultiScanJpeg(QByteArrayView data)
             return at + 4 >= data.size() || uchar(data[at + 4]) < frameComponents;
         if (marker == 0xC2 || marker == 0xC6 || marker == 0xCA || marker == 0xCE)
             return true;
-        if ((marker == 0xC0 || marker == 0xC1 || marker == 0xC3) && at + 9 < data.size())
+        const bool frameHeader =
+            marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+        if (frameHeader && at + 9 < data.size()) // a sequential frame, Huffman or arithmetic
             frameComponents = uchar(data[at + 9]);
         if (marker == 0x00 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8)) {
             at += 2;

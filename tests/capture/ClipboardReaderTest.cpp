@@ -427,6 +427,9 @@ TEST(ClipboardReaderStatics, ThumbnailsNeverDecodeMoreThanARepresentation)
         // components: coded in several scans, with the same full-size coefficients.
         QByteArray::fromHex("FFD8636363636363FFC000110800F6FF1803012200021163002100000000270000"
                             "5820FFDA0008010163636363636363636363DCFFD9"),
+        // The same in an arithmetic-coded frame.
+        QByteArray::fromHex("FFD8FFE000104A42636363636363636363635E636363FFC90011080FA017700301"
+                            "22000211010311010020FFDA0008010100"),
     };
     for (const QByteArray &bytes : refused)
         EXPECT_FALSE(ClipboardReader::makeThumbnail(bytes, 720)) << bytes.toBase64().constData();
