@@ -78,16 +78,16 @@ void limitDecoderAllocations()
     std::call_once(once, [] { QImageReader::setAllocationLimit(int(decodingBudget >> 20)); });
 }
 
-// Whether a JPEG is coded in several scans (progressive or its lossless and arithmetic kin): the
-// frame markers before the first scan tell.
-bool isMultiScanJpeg(QByteArrayView data)
+// The number of components of a JPEG coded in several scans (progressive, or sequential with a
+// first scan that carries fewer components than the frame has), whose DCT coefficients libjpeg
+// holds for the whole image; 0 for one coded in a single scan. The markers are walked as libjpeg
+// walks them: bytes between segments are skipped up to the next 0xFF (a damaged length must not
+// hide a later frame header from this check but not from libjpeg).
+int multiScanJpegComponents(QByteArrayView data)
 {
-    // Walked as libjpeg walks it: bytes between segments are skipped up to the next 0xFF (a
-    // damaged length must not hide a later frame header from this check but not from libjpeg).
-    // A sequential frame is coded in several scans too when its first scan carries fewer
-    // components than the frame has.
     qsizetype at = 2; // after the start-of-image marker
     int frameComponents = 0;
+    bool progressive = false;
     while (at + 1 < data.size()) {
         if (uchar(data[at]) != 0xFF) {
             ++at;
@@ -98,14 +98,17 @@ bool isMultiScanJpeg(QByteArrayView data)
             ++at;
             continue;
         }
-        if (marker == 0xDA) // the first scan: every frame header came before it
-            return at + 4 >= data.size() || uchar(data[at + 4]) < frameComponents;
-        if (marker == 0xC2 || marker == 0xC6 || marker == 0xCA || marker == 0xCE)
-            return true;
+        if (marker == 0xDA) { // the first scan: every frame header came before it
+            const bool partial = at + 4 >= data.size() || uchar(data[at + 4]) < frameComponents;
+            return progressive || partial ? std::max(frameComponents, 1) : 0;
+        }
         const bool frameHeader =
             marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
-        if (frameHeader && at + 9 < data.size()) // a sequential frame, Huffman or arithmetic
-            frameComponents = uchar(data[at + 9]);
+        if (frameHeader) {
+            progressive = progressive || (marker & 0x03) == 0x02; // C2, C6, CA, CE
+            if (at + 9 < data.size())
+                frameComponents = uchar(data[at + 9]);
+        }
         if (marker == 0x00 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8)) {
             at += 2;
             continue;
@@ -114,19 +117,20 @@ bool isMultiScanJpeg(QByteArrayView data)
             break;
         at += 2 + ((qsizetype(uchar(data[at + 2])) << 8) | uchar(data[at + 3]));
     }
-    return false;
+    return progressive ? std::max(frameComponents, 1) : 0;
 }
 
 // Whether decoding an image of the size its header gives stays within the budget where
 // QImageReader's limit cannot see: a decoder that cannot scale while decoding may hold the whole
 // image beside the one it hands over (4 bytes a pixel), and libjpeg holds the DCT coefficients of
 // the whole image for a JPEG of several scans, whatever the scale it is read at (2 bytes a pixel
-// for the brightness alone). A baseline JPEG is scaled while it is decoded, whatever its size.
+// for each component, counted at full resolution). A JPEG of one scan is scaled while it is
+// decoded, whatever its size.
 bool fitsDecodingBudget(const QImageReader &reader, QSize size, QByteArrayView data)
 {
     const qint64 pixels = qint64(size.width()) * size.height();
     if (reader.format() == "jpeg")
-        return !isMultiScanJpeg(data) || pixels * 2 <= decodingBudget;
+        return pixels * 2 * multiScanJpegComponents(data) <= decodingBudget;
     return reader.supportsOption(QImageIOHandler::ScaledSize) || pixels * 4 <= decodingBudget;
 }
 

@@ -430,6 +430,10 @@ TEST(ClipboardReaderStatics, ThumbnailsNeverDecodeMoreThanARepresentation)
         // The same in an arithmetic-coded frame.
         QByteArray::fromHex("FFD8FFE000104A42636363636363636363635E636363FFC90011080FA017700301"
                             "22000211010311010020FFDA0008010100"),
+        // 200 × 65304 in several scans, three components: within two bytes a pixel, beyond
+        // two bytes a pixel for each component.
+        QByteArray::fromHex("FFD8FF00010000001201006400640046464646464646D862FD0000FFC00011080"
+                            "0C8FF1803012200FE11630021FF00000011015200000020FFDA00080101FFD9"),
     };
     for (const QByteArray &bytes : refused)
         EXPECT_FALSE(ClipboardReader::makeThumbnail(bytes, 720)) << bytes.toBase64().constData();
