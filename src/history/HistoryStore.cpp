@@ -120,19 +120,24 @@ void HistoryStore::save(const QList<ClipItem> &removed)
         paths.append(thumbnailPath(entry.id));
         ThumbnailCache::shared().remove(entry.id);
     }
-    // The list is implicitly shared: handing a copy to the queue costs a reference count, and
-    // the bytes are produced off the main thread.
+    // The bytes are produced off the main thread, from an array of the queue's own. A shared
+    // copy would cost only a reference count, but once the task had dropped it the main thread
+    // would sort and edit the list in place with nothing ordering those writes after the task's
+    // reads (Qt's copy-on-write check is a relaxed load). The entries' strings stay shared: the
+    // store only ever replaces them.
+    QList<ClipItem> items = m_items;
+    items.detach();
     const quint64 generation = ++*m_latestIndexGeneration;
-    m_io->async(
-        [items = m_items, path = m_indexPath, paths, generation, latest = m_latestIndexGeneration] {
-            // A later write, already queued, supersedes this one; but the files of removed entries
-            // go only once an index that no longer names them is on disk (a program killed in
-            // between must not leave an index whose entries have no snapshot).
-            if (generation == latest->load() || !paths.isEmpty())
-                PrivateFiles::writeAtomically(path, IndexCoding::encodeIndex(items));
-            for (const QString &file : paths)
-                QFile::remove(file); // a file that never existed is simply skipped
-        });
+    m_io->async([items = std::move(items), path = m_indexPath, paths, generation,
+                 latest = m_latestIndexGeneration] {
+        // A later write, already queued, supersedes this one; but the files of removed entries
+        // go only once an index that no longer names them is on disk (a program killed in
+        // between must not leave an index whose entries have no snapshot).
+        if (generation == latest->load() || !paths.isEmpty())
+            PrivateFiles::writeAtomically(path, IndexCoding::encodeIndex(items));
+        for (const QString &file : paths)
+            QFile::remove(file); // a file that never existed is simply skipped
+    });
 }
 
 void HistoryStore::removeLeftovers(const QList<ClipItem> &entries)

@@ -1,6 +1,7 @@
 #include "settings/ApplicationPicker.h"
 
 #include <QCollator>
+#include <QCoreApplication>
 #include <QPointer>
 #include <QThreadPool>
 
@@ -107,8 +108,11 @@ void ApplicationPicker::open()
         QList<PickableApplication> applications = list();
         if (!self)
             return;
+        // The picker may be destroyed on the main thread at any moment, so it is never touched
+        // here: the list goes to the application object, which outlives every picker, and the
+        // main thread looks for the picker when it arrives.
         QMetaObject::invokeMethod(
-            self.data(),
+            QCoreApplication::instance(),
             [self, generation, applications = std::move(applications)]() mutable {
                 if (!self || *self->m_generation != generation)
                     return;

@@ -28,6 +28,13 @@ Capture textCapture(const QString &text, const QString &bundleID, const QString 
     return capture;
 }
 
+int slowdown()
+{
+    bool ok = false;
+    const int factor = qEnvironmentVariableIntValue("TESSALY_TEST_SLOWDOWN", &ok);
+    return ok && factor > 1 ? factor : 1;
+}
+
 bool waitUntil(const std::function<bool()> &done, int timeoutMs)
 {
     QElapsedTimer timer;
