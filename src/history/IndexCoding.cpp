@@ -209,7 +209,9 @@ bool readString(const object &record, std::string_view key, QString &out)
     return true;
 }
 
-bool readOptionalString(const object &record, std::string_view key, std::optional<QString> &out)
+// An optional string field, decoded by `decode` from its UTF-8.
+template <typename T, typename Decode>
+bool readOptional(const object &record, std::string_view key, std::optional<T> &out, Decode decode)
 {
     const auto value = field(record, key);
     if (isAbsent(value)) {
@@ -219,22 +221,18 @@ bool readOptionalString(const object &record, std::string_view key, std::optiona
     std::string_view text;
     if (value->get_string().get(text) != simdjson::SUCCESS)
         return false;
-    out = toQString(text);
+    out = decode(text);
     return true;
+}
+
+bool readOptionalString(const object &record, std::string_view key, std::optional<QString> &out)
+{
+    return readOptional(record, key, out, toQString);
 }
 
 bool readOptionalText(const object &record, std::string_view key, std::optional<ClipText> &out)
 {
-    const auto value = field(record, key);
-    if (isAbsent(value)) {
-        out.reset();
-        return true;
-    }
-    std::string_view text;
-    if (value->get_string().get(text) != simdjson::SUCCESS)
-        return false;
-    out = ClipText::fromUtf8(text);
-    return true;
+    return readOptional(record, key, out, &ClipText::fromUtf8);
 }
 
 // A whole number that fits 64 bits; written as an integer, or as a number with a zero fraction.

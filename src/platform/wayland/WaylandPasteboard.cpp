@@ -228,16 +228,7 @@ void WaylandPasteboard::writeItems(const QList<PayloadItem> &items)
 
 std::optional<QString> WaylandPasteboard::plainString(const PayloadItem &item) const
 {
-    for (const QString &type : Types::utf8TextTargets()) {
-        if (const auto bytes = item.value(type)) {
-            if (auto text = Types::decodeText(type, *bytes))
-                return text;
-        }
-    }
-    const QString latin1 = Types::latin1TextTarget();
-    if (const auto bytes = item.value(latin1))
-        return Types::decodeText(latin1, *bytes);
-    return std::nullopt;
+    return Types::plainString(item);
 }
 
 } // namespace tessaly

@@ -124,4 +124,17 @@ QList<std::pair<QString, QByteArray>> plainTextRepresentations(const QString &te
     };
 }
 
+std::optional<QString> plainString(const PayloadItem &item)
+{
+    for (const QString &type : utf8TextTargets()) {
+        if (const auto bytes = item.value(type)) {
+            if (auto text = decodeText(type, *bytes))
+                return text;
+        }
+    }
+    if (const auto bytes = item.value(latin1TextTarget()))
+        return decodeText(latin1TextTarget(), *bytes);
+    return std::nullopt;
+}
+
 } // namespace tessaly::x11::SelectionTypes

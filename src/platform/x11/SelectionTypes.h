@@ -1,5 +1,7 @@
 #pragma once
 
+#include "history/ClipRecords.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -34,6 +36,10 @@ QString decodeTextLeniently(const QString &target, const QByteArray &bytes);
 QList<QUrl> fileURLsFromUriList(const QByteArray &bytes);
 // The same for x-special/gnome-copied-files ("copy" or "cut", then one URL a line).
 QList<QUrl> fileURLsFromGnomeCopiedFiles(const QByteArray &bytes);
+
+// The plain text of one captured item: the UTF-8 text types in order of preference, each only
+// when its bytes decode, then the Latin-1 one; absent when the item has none.
+std::optional<QString> plainString(const PayloadItem &item);
 
 // What one plain string is offered as: each target with its bytes, in order.
 QList<std::pair<QString, QByteArray>> plainTextRepresentations(const QString &text);

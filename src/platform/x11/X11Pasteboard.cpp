@@ -63,18 +63,7 @@ void X11Pasteboard::setString(const QString &text)
 
 std::optional<QString> X11Pasteboard::plainString(const PayloadItem &item) const
 {
-    // UTF-8 text first, in order of preference, each only when its bytes are UTF-8; the legacy
-    // Latin-1 target last.
-    for (const QString &type : x11::SelectionTypes::utf8TextTargets()) {
-        if (const auto bytes = item.value(type)) {
-            if (auto text = x11::SelectionTypes::decodeText(type, *bytes))
-                return text;
-        }
-    }
-    const QString latin1 = x11::SelectionTypes::latin1TextTarget();
-    if (const auto bytes = item.value(latin1))
-        return x11::SelectionTypes::decodeText(latin1, *bytes);
-    return std::nullopt;
+    return x11::SelectionTypes::plainString(item);
 }
 
 void X11Pasteboard::writeItems(const QList<PayloadItem> &items)
