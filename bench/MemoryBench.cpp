@@ -130,14 +130,14 @@ int main(int argc, char **argv)
     if (!test::waitUntil([&] { return tessaly.readAllStandardError().contains("iniciado"); },
                          15000))
         return 1;
-    test::waitUntil([] { return false; }, 4000); // idle, the panel warmed up
+    test::waitUntil([] { return false; }, 5000); // idle, the panel warmed up, freed memory released
     std::printf("tessaly with 500 entries (400 short, 90 of 5–50 KB, 10 of 200 KB):\n");
     report("idle after the start", tessaly.processId());
 
     server.run(u"xdotool"_s, {u"key"_s, u"ctrl+shift+v"_s});
     test::waitUntil([] { return false; }, 1500);
     server.run(u"xdotool"_s, {u"key"_s, u"Escape"_s});
-    test::waitUntil([] { return false; }, 2000);
+    test::waitUntil([] { return false; }, 4000); // past the release of freed memory
     report("after the panel was opened and closed", tessaly.processId());
 
     tessaly.terminate();

@@ -28,6 +28,7 @@
 #include "panel/cards/IconCache.h"
 #include "platform/Platform.h"
 #include "platform/Workspace.h"
+#include "platform/posix/MemoryRelease.h"
 #include "platform/xdg/DesktopEntries.h"
 #include "settings/AccessibilityPermission.h"
 #include "settings/AppSettings.h"
@@ -37,6 +38,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QQuickView>
 #include <QSystemTrayIcon>
 #include <QTimer>
 
@@ -45,6 +47,10 @@
 namespace tessaly {
 
 namespace {
+
+// How long after the start or a closing of the panel the freed memory is given back: past the
+// closing and whatever the choice of an entry set off.
+constexpr int releaseMemoryDelayMs = 3000;
 
 void logLine(const QString &line)
 {
@@ -203,6 +209,17 @@ void AppDelegate::createPanel()
     m_panel = std::make_unique<Panel>(m_settings, m_store, *m_monitor, *m_platform);
     // The first opening should not pay for building the view.
     QTimer::singleShot(0, m_panel->window.get(), &HistoryPanel::warmUp);
+    // What the start (the index decoded, the view built) and each opening of the panel freed goes
+    // back to the system once the program is idle again.
+    auto *release = new QTimer(m_panel->window.get());
+    release->setSingleShot(true);
+    release->setInterval(releaseMemoryDelayMs);
+    connect(release, &QTimer::timeout, this, [] { releaseFreeMemory(); });
+    connect(m_panel->window->view(), &QWindow::visibleChanged, release, [release](bool visible) {
+        if (!visible)
+            release->start();
+    });
+    release->start();
     m_panel->controller->onOpenSettings = [this] { showSettings(false); };
 }
 

@@ -4,6 +4,7 @@
 #include "app/StallReporter.h"
 #include "history/HistoryStore.h"
 #include "platform/Platform.h"
+#include "platform/posix/MemoryRelease.h"
 #include "platform/posix/TerminationSignals.h"
 #include "settings/AppSettings.h"
 
@@ -49,6 +50,7 @@ std::optional<int> forward(Request request)
 
 int main(int argc, char *argv[])
 {
+    limitAllocatorPools();
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
