@@ -1,13 +1,13 @@
-// Capture on a headless sway, measured: the latency from a copy in another Wayland client to the
-// entry being in the history's items, over 50 copies, and how long the main thread was ever
-// kept from its event loop meanwhile.
+// Capture on each headless compositor (sway, kwin_wayland), measured: the latency from a copy in
+// another Wayland client to the entry being in the history's items, over 50 copies, and how long
+// the main thread was ever kept from its event loop meanwhile.
 
 #include "capture/ClipboardMonitor.h"
 #include "history/HistoryStore.h"
 #include "platform/wayland/WaylandPasteboard.h"
 #include "settings/AppSettings.h"
-#include "support/SwayCompositor.h"
 #include "support/TestSupport.h"
+#include "support/WaylandCompositor.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -23,15 +23,17 @@ using namespace tessaly;
 using namespace Qt::Literals::StringLiterals;
 using tessaly::test::waitUntil;
 
-int main(int argc, char *argv[])
+namespace {
+
+bool measure(test::WaylandCompositor::Kind kind)
 {
-    QCoreApplication app(argc, argv);
-    test::SwayCompositor sway;
-    if (!test::SwayCompositor::isAvailable() || !sway.start()) {
-        std::printf("No headless sway: %s\n", qPrintable(sway.errorString()));
-        return 1;
+    const QString name = test::WaylandCompositor::nameOf(kind);
+    test::WaylandCompositor compositor(kind);
+    if (!test::WaylandCompositor::isAvailable(kind) || !compositor.start()) {
+        std::printf("No headless %s: %s\n", qPrintable(name), qPrintable(compositor.errorString()));
+        return false;
     }
-    sway.exportToEnvironment();
+    compositor.exportToEnvironment();
 
     QTemporaryDir temp;
     AppSettings settings(temp.filePath(u"Tessaly.conf"_s));
@@ -39,8 +41,8 @@ int main(int argc, char *argv[])
     store.setLimitProvider([] { return 500; });
     WaylandPasteboard pasteboard;
     if (!pasteboard.isValid()) {
-        std::printf("The compositor offers no data-control\n");
-        return 1;
+        std::printf("%s offers no data-control\n", qPrintable(name));
+        return false;
     }
     ClipboardMonitor monitor(store, settings, pasteboard, nullptr);
     monitor.start();
@@ -64,7 +66,7 @@ int main(int argc, char *argv[])
         return line;
     };
     if (!readLine("ready"))
-        return 1;
+        return false;
 
     // The longest time between two firings of a 1 ms timer.
     QTimer tick;
@@ -88,8 +90,8 @@ int main(int argc, char *argv[])
                                [&](const ClipItem &item) { return item.text == text; });
         };
         if (!copied || !waitUntil(recorded, 5000)) {
-            std::printf("copy %d was not recorded\n", i);
-            return 1;
+            std::printf("%s: copy %d was not recorded\n", qPrintable(name), i);
+            return false;
         }
         const qint64 now = std::chrono::duration_cast<std::chrono::nanoseconds>(
                                std::chrono::steady_clock::now().time_since_epoch())
@@ -97,15 +99,27 @@ int main(int argc, char *argv[])
         latencies.append(double(now - copied->toLongLong()) / 1e6);
     }
     std::sort(latencies.begin(), latencies.end());
-    std::printf("Wayland text copy → entry in items (50 copies, %s): median %.1f ms, worst %.1f "
+    std::printf("%s: text copy → entry in items (50 copies, %s): median %.1f ms, worst %.1f "
                 "ms (target: median under 20 ms)\n",
-                qPrintable(pasteboard.protocolName()), (latencies[24] + latencies[25]) / 2,
-                latencies.last());
-    std::printf("Longest stretch the main thread was away from its event loop: %.1f ms\n",
-                double(longest) / 1e6);
+                qPrintable(name), qPrintable(pasteboard.protocolName()),
+                (latencies[24] + latencies[25]) / 2, latencies.last());
+    std::printf("%s: longest stretch the main thread was away from its event loop: %.1f ms\n",
+                qPrintable(name), double(longest) / 1e6);
     copier.closeWriteChannel();
     copier.waitForFinished(5000);
     monitor.finish();
     store.waitForPendingWrites();
-    return 0;
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    bool measured = true;
+    for (const auto kind :
+         {test::WaylandCompositor::Kind::Sway, test::WaylandCompositor::Kind::KWin})
+        measured = measure(kind) && measured;
+    return measured ? 0 : 1;
 }

@@ -1,9 +1,10 @@
-// The Wayland clipboard against a real compositor: a headless sway (wlroots' data-control), with
-// wl-clipboard's wl-copy and wl-paste as the other application.
+// The Wayland clipboard against real compositors, headless sway (wlroots) and kwin_wayland (KDE
+// Plasma), both through data-control, with wl-clipboard's wl-copy and wl-paste as the other
+// application.
 
 #include "platform/wayland/WaylandPasteboard.h"
-#include "support/SwayCompositor.h"
 #include "support/TestSupport.h"
+#include "support/WaylandCompositor.h"
 #include "support/XServer.h"
 
 #include <QBuffer>
@@ -25,7 +26,9 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-class WaylandClipboardE2ETest : public ::testing::Test
+using Compositor = test::WaylandCompositor::Kind;
+
+class WaylandClipboardE2ETest : public ::testing::TestWithParam<Compositor>
 {
 protected:
     void SetUp() override
@@ -34,11 +37,11 @@ protected:
             if (QStandardPaths::findExecutable(program).isEmpty())
                 GTEST_SKIP() << program.toStdString() << " is not installed";
         }
-        if (!test::SwayCompositor::isAvailable())
-            GTEST_SKIP() << "sway is not installed";
-        ASSERT_TRUE(sway.start()) << sway.errorString().toStdString();
+        if (!test::WaylandCompositor::isAvailable(GetParam()))
+            GTEST_SKIP() << compositor.nameOf(GetParam()).toStdString() << " is not installed";
+        ASSERT_TRUE(compositor.start()) << compositor.errorString().toStdString();
         // The clients find the compositor as any application would.
-        sway.exportToEnvironment();
+        compositor.exportToEnvironment();
     }
 
     void TearDown() override
@@ -88,7 +91,7 @@ protected:
 
     QTemporaryDir temp;
     std::vector<std::unique_ptr<QProcess>> owners;
-    test::SwayCompositor sway;
+    test::WaylandCompositor compositor{GetParam()};
 };
 
 QByteArray pngBytes()
@@ -106,7 +109,7 @@ QByteArray pngBytes()
 
 // Text, an image and a file list copied elsewhere are read type by type, exactly as offered;
 // a type longer than asked for is given up on, and a larger limit reads it again.
-TEST_F(WaylandClipboardE2ETest, ReadsWhatAnotherClientOffers)
+TEST_P(WaylandClipboardE2ETest, ReadsWhatAnotherClientOffers)
 {
     WaylandPasteboard pasteboard;
     ASSERT_TRUE(pasteboard.isValid());
@@ -137,7 +140,7 @@ TEST_F(WaylandClipboardE2ETest, ReadsWhatAnotherClientOffers)
 // What the program writes back is what another client then pastes, type by type and byte for
 // byte; the program's own write counts as one change and is not read back as another
 // application's.
-TEST_F(WaylandClipboardE2ETest, WritesBackEveryTypeAndKnowsItsOwnOffer)
+TEST_P(WaylandClipboardE2ETest, WritesBackEveryTypeAndKnowsItsOwnOffer)
 {
     WaylandPasteboard pasteboard;
     ASSERT_TRUE(pasteboard.isValid());
@@ -193,7 +196,7 @@ TEST_F(WaylandClipboardE2ETest, WritesBackEveryTypeAndKnowsItsOwnOffer)
 // The program in a Wayland session: its windows on XWayland (a private X display here), its
 // clipboard the compositor's. A copy in a native application is recorded, and an entry chosen in
 // the panel is what the next native paste gets.
-TEST_F(WaylandClipboardE2ETest, TheProgramRecordsAndPastesThroughTheCompositor)
+TEST_P(WaylandClipboardE2ETest, TheProgramRecordsAndPastesThroughTheCompositor)
 {
     test::XServer server;
     ASSERT_TRUE(server.start()) << server.errorString().toStdString();
@@ -212,7 +215,7 @@ TEST_F(WaylandClipboardE2ETest, TheProgramRecordsAndPastesThroughTheCompositor)
     QFile::setPermissions(ownRuntime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QProcess::execute(u"chown"_s, {u"%1:%2"_s.arg(geteuid()).arg(getegid()), ownRuntime});
     environment.insert(u"XDG_RUNTIME_DIR"_s, ownRuntime);
-    environment.insert(u"WAYLAND_DISPLAY"_s, sway.socketPath());
+    environment.insert(u"WAYLAND_DISPLAY"_s, compositor.socketPath());
     environment.remove(u"QT_QPA_PLATFORM"_s);
     environment.insert(u"TESSALY_REPORT_STALLS"_s, u"50"_s);
 
@@ -287,3 +290,9 @@ TEST_F(WaylandClipboardE2ETest, TheProgramRecordsAndPastesThroughTheCompositor)
     EXPECT_TRUE(tessaly.waitForFinished(10000));
     EXPECT_EQ(tessaly.exitCode(), 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(Compositors, WaylandClipboardE2ETest,
+                         ::testing::Values(Compositor::Sway, Compositor::KWin),
+                         [](const ::testing::TestParamInfo<Compositor> &info) {
+                             return info.param == Compositor::Sway ? "Sway" : "KWin";
+                         });

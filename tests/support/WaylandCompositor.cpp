@@ -1,0 +1,147 @@
+#include "support/WaylandCompositor.h"
+
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+
+#include <unistd.h>
+
+namespace tessaly::test {
+
+namespace {
+
+constexpr int startTimeoutMs = 15000;
+
+} // namespace
+
+WaylandCompositor::~WaylandCompositor()
+{
+    // KWin runs under dbus-run-session, which ends with it and takes its bus along.
+    if (!m_kwinCopy.isEmpty())
+        QProcess::execute(QStringLiteral("pkill"), {QStringLiteral("-KILL"), QStringLiteral("-f"),
+                                                    QStringLiteral("^") + m_kwinCopy});
+    m_process.kill();
+    m_process.waitForFinished(5000);
+}
+
+QString WaylandCompositor::nameOf(Kind kind)
+{
+    return kind == Kind::Sway ? QStringLiteral("sway") : QStringLiteral("kwin_wayland");
+}
+
+bool WaylandCompositor::isAvailable(Kind kind)
+{
+    const QStringList needed =
+        kind == Kind::Sway
+            ? QStringList{QStringLiteral("sway"), QStringLiteral("setpriv")}
+            : QStringList{QStringLiteral("kwin_wayland"), QStringLiteral("dbus-run-session")};
+    for (const QString &program : needed) {
+        if (QStandardPaths::findExecutable(program).isEmpty())
+            return false;
+    }
+    return true;
+}
+
+bool WaylandCompositor::start()
+{
+    if (!m_folder.isValid()) {
+        m_error = QStringLiteral("no temporary folder");
+        return false;
+    }
+    m_runtime = m_folder.filePath(QStringLiteral("runtime"));
+    QDir().mkpath(m_runtime);
+    QFile::setPermissions(m_runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    m_process.setProcessChannelMode(QProcess::MergedChannels);
+    if (!(m_kind == Kind::Sway ? startSway() : startKWin()))
+        return false;
+
+    const QString wanted =
+        m_kind == Kind::Sway ? QStringLiteral("wayland-?") : QStringLiteral("wayland-kwin");
+    const bool started = waitUntil(
+        [&] {
+            const QStringList sockets = QDir(m_runtime).entryList({wanted}, QDir::System);
+            if (sockets.isEmpty())
+                return false;
+            m_socket = m_runtime + u'/' + sockets.first();
+            return true;
+        },
+        startTimeoutMs);
+    if (!started)
+        m_error = QString::fromLocal8Bit(m_process.readAll());
+    return started;
+}
+
+bool WaylandCompositor::startSway()
+{
+    QFile config(m_folder.filePath(QStringLiteral("sway.conf")));
+    if (!config.open(QIODevice::WriteOnly)) {
+        m_error = config.errorString();
+        return false;
+    }
+    config.write("xwayland disable\n");
+    config.close();
+    const bool root = geteuid() == 0;
+    if (root && QProcess::execute(
+                    QStringLiteral("chown"),
+                    {QStringLiteral("-R"), QStringLiteral("65534:65534"), m_folder.path()}) != 0) {
+        m_error = QStringLiteral("chown failed");
+        return false;
+    }
+
+    QProcessEnvironment environment;
+    environment.insert(QStringLiteral("PATH"), QStringLiteral("/usr/bin:/bin"));
+    environment.insert(QStringLiteral("HOME"), m_folder.path());
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime);
+    environment.insert(QStringLiteral("WLR_BACKENDS"), QStringLiteral("headless"));
+    environment.insert(QStringLiteral("WLR_RENDERER"), QStringLiteral("pixman"));
+    environment.insert(QStringLiteral("WLR_LIBINPUT_NO_DEVICES"), QStringLiteral("1"));
+    m_process.setProcessEnvironment(environment);
+    const QStringList arguments{QStringLiteral("-c"), config.fileName()};
+    if (root) {
+        m_process.start(QStringLiteral("setpriv"),
+                        QStringList{QStringLiteral("--reuid=65534"),
+                                    QStringLiteral("--regid=65534"),
+                                    QStringLiteral("--clear-groups"), QStringLiteral("sway")} +
+                            arguments);
+    } else {
+        m_process.start(QStringLiteral("sway"), arguments);
+    }
+    return true;
+}
+
+bool WaylandCompositor::startKWin()
+{
+    const QString installed = QStandardPaths::findExecutable(QStringLiteral("kwin_wayland"));
+    QDir().mkpath(m_folder.filePath(QStringLiteral("bin")));
+    m_kwinCopy = m_folder.filePath(QStringLiteral("bin/kwin_wayland"));
+    if (!QFile::copy(installed, m_kwinCopy)) {
+        m_error = QStringLiteral("cannot copy ") + installed;
+        m_kwinCopy.clear();
+        return false;
+    }
+
+    QProcessEnvironment environment;
+    environment.insert(QStringLiteral("PATH"), QStringLiteral("/usr/bin:/bin"));
+    environment.insert(QStringLiteral("HOME"), m_folder.path());
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime);
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
+                       m_folder.filePath(QStringLiteral("config")));
+    // Composited in software (QPainter): there is no GPU.
+    environment.insert(QStringLiteral("KWIN_COMPOSE"), QStringLiteral("Q"));
+    m_process.setProcessEnvironment(environment);
+    m_process.start(QStringLiteral("dbus-run-session"),
+                    {QStringLiteral("--"), m_kwinCopy, QStringLiteral("--virtual"),
+                     QStringLiteral("--no-lockscreen"), QStringLiteral("--socket"),
+                     QStringLiteral("wayland-kwin"), QStringLiteral("--width"),
+                     QStringLiteral("1280"), QStringLiteral("--height"), QStringLiteral("800")});
+    return true;
+}
+
+void WaylandCompositor::exportToEnvironment() const
+{
+    qputenv("WAYLAND_DISPLAY", m_socket.toLocal8Bit());
+}
+
+} // namespace tessaly::test

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QTemporaryDir>
+
+namespace tessaly::test {
+
+// A headless Wayland compositor with no GPU and no input devices, in a folder of its own:
+// - sway (wlroots). It refuses to run as root: under root it runs as "nobody", and the folder is
+//   handed to it.
+// - kwin_wayland (KDE Plasma), on a virtual output and a session bus of its own. The packaged
+//   binary carries a file capability that a container refuses to execute: a plain copy of it
+//   runs, under its own name (its Qt platform plugin checks the executable's name).
+class WaylandCompositor
+{
+public:
+    enum class Kind
+    {
+        Sway,
+        KWin
+    };
+
+    explicit WaylandCompositor(Kind kind = Kind::Sway) : m_kind(kind) {}
+    ~WaylandCompositor();
+    WaylandCompositor(const WaylandCompositor &) = delete;
+    WaylandCompositor &operator=(const WaylandCompositor &) = delete;
+
+    static QString nameOf(Kind kind);
+    // Whether the compositor (and what running it takes) is installed.
+    static bool isAvailable(Kind kind);
+    // Starts the compositor and waits for its socket; errorString() says why it failed.
+    bool start();
+    QString errorString() const { return m_error; }
+    Kind kind() const { return m_kind; }
+
+    // The compositor's runtime folder and the full path of its socket (a WAYLAND_DISPLAY that
+    // works from any runtime folder).
+    QString runtimeDirectory() const { return m_runtime; }
+    QString socketPath() const { return m_socket; }
+    // Points this process's own Wayland clients (and the programs it starts) at the compositor.
+    void exportToEnvironment() const;
+
+private:
+    bool startSway();
+    bool startKWin();
+
+    Kind m_kind;
+    QTemporaryDir m_folder;
+    QString m_runtime;
+    QString m_socket;
+    QString m_error;
+    QString m_kwinCopy;
+    QProcess m_process;
+};
+
+} // namespace tessaly::test
