@@ -232,8 +232,7 @@ bool roundtrip(wl_display *display, Clock::time_point deadline)
         if (wl_display_read_events(display) < 0 || wl_display_dispatch_pending(display) < 0)
             break;
     }
-    if (!done)
-        wl_callback_destroy(callback);
+    wl_callback_destroy(callback);
     return done;
 }
 

@@ -99,6 +99,7 @@ struct FakeDataControlCompositor::Server
     QString socket;
     wl_display *display = nullptr;
     int wake = -1;
+    wl_event_source *wakeSource = nullptr;
     std::thread thread;
     std::mutex mutex;
     std::vector<std::function<void()>> tasks;
@@ -303,7 +304,7 @@ FakeDataControlCompositor::FakeDataControlCompositor(Globals globals)
         wl_global_create(s.display, wlrFamily.manager, 2, &s, &Server::bindManager<&wlrFamily>);
 
     s.wake = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    wl_event_loop_add_fd(
+    s.wakeSource = wl_event_loop_add_fd(
         wl_display_get_event_loop(s.display), s.wake, WL_EVENT_READABLE,
         [](int fd, uint32_t, void *data) {
             uint64_t count = 0;
@@ -330,6 +331,8 @@ FakeDataControlCompositor::~FakeDataControlCompositor()
         s.run([&s] { wl_display_terminate(s.display); });
         s.thread.join();
     }
+    if (s.wakeSource)
+        wl_event_source_remove(s.wakeSource);
     if (s.display) {
         wl_display_destroy_clients(s.display);
         wl_display_destroy(s.display);
