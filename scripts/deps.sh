@@ -19,9 +19,9 @@ TESSALY_PACKAGES=(
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev python3
     xvfb openbox xclip xdotool x11-xkb-utils xkb-data x11-utils xterm xcompmgr
-    # headless Wayland compositors (wlroots, KDE's) and their clipboard tools, for the Wayland
-    # clipboard
-    sway kwin-wayland wl-clipboard
+    # headless Wayland compositors (wlroots, KDE's), their clipboard and keyboard tools, and Qt's
+    # Wayland platform for native text fields
+    sway kwin-wayland wl-clipboard wtype qt6-wayland
     # trays: an XEmbed one, a StatusNotifier one of the tests' own (python3-dbus), a dark theme
     trayer python3-dbus qt6-gtk-platformtheme
     # the package and its checks; colour emoji

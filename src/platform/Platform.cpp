@@ -12,6 +12,10 @@
 #include "panel/cards/CardWorkspace.h"
 #include "platform/Workspace.h"
 #include "platform/atspi/AtSpiCaretSource.h"
+#include "platform/sway/SwayHotKeyService.h"
+#include "platform/sway/SwayIpc.h"
+#include "platform/sway/SwayWorkspace.h"
+#include "platform/wayland/VirtualKeyboard.h"
 #include "platform/wayland/WaylandPasteboard.h"
 #include "platform/x11/X11AccessibilityPermission.h"
 #include "platform/x11/X11HotKeyService.h"
@@ -27,6 +31,8 @@
 #include "platform/xdg/XdgCardWorkspace.h"
 #include "settings/AccessibilityPermission.h"
 #include "settings/LaunchAtLogin.h"
+
+#include <QCoreApplication>
 
 namespace tessaly {
 
@@ -50,12 +56,48 @@ void addFreedesktopServices(Platform &platform)
     platform.caretSource = std::move(caret);
 }
 
+// In a Wayland session the right to synthesise input is the compositor's: whether it gave the
+// program a keyboard. Asking for it still turns the accessibility bus on, for the caret.
+class CompositorInputPermission : public X11AccessibilityPermission
+{
+public:
+    explicit CompositorInputPermission(const KeySynth &synth) : m_synth(synth) {}
+    bool isTrusted() const override { return m_synth.isAvailable(); }
+
+private:
+    const KeySynth &m_synth;
+};
+
+// In a sway session the compositor, not XWayland, knows every window and every key: the hot key
+// is a sway binding, the frontmost application sway's focused window (native or not), and the
+// paste keystroke comes from a virtual keyboard (else XTest, which reaches XWayland's windows
+// only). Answers what the launch output says of it; nothing when sway was not reached.
+QString addSwayServices(Platform &platform, const QString &ownBundleID, const QString &ownName)
+{
+    auto ipc = std::make_shared<const sway::SwayIpc>();
+    if (!ipc->isReachable())
+        return {};
+    platform.workspace = std::make_unique<sway::SwayWorkspace>(ipc, ownBundleID, ownName);
+    platform.hotKeys = std::make_unique<sway::SwayHotKeyService>(
+        ipc, sway::SwayHotKeyService::commandFor(QCoreApplication::applicationFilePath(),
+                                                 QStringLiteral("--toggle")));
+    auto keyboard = std::make_unique<wayland::VirtualKeyboard>();
+    if (keyboard->isAvailable()) {
+        platform.accessibility = std::make_unique<CompositorInputPermission>(*keyboard);
+        platform.keySynth = std::move(keyboard);
+        return QStringLiteral(" Atalho, colagem e janela ativa pelo sway.");
+    }
+    return QStringLiteral(" Atalho e janela ativa pelo sway; sem teclado virtual, a colagem só "
+                          "alcança as janelas do XWayland.");
+}
+
 std::unique_ptr<Platform> createX11Platform(const QString &ownBundleID, const QString &ownName,
                                             QString *failure)
 {
     std::unique_ptr<Pasteboard> pasteboard;
     QString note;
-    if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+    const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    if (wayland) {
         const QString display = qEnvironmentVariable("DISPLAY");
         auto wayland = std::make_unique<WaylandPasteboard>();
         if (wayland->isValid()) {
@@ -94,6 +136,8 @@ std::unique_ptr<Platform> createX11Platform(const QString &ownBundleID, const QS
     platform->panelWindowSystem = std::make_unique<x11::X11PanelWindowSystem>();
     platform->screens = std::make_unique<X11Screens>();
     platform->accessibility = std::make_unique<X11AccessibilityPermission>();
+    if (wayland)
+        platform->note += addSwayServices(*platform, ownBundleID, ownName);
     addFreedesktopServices(*platform);
     return platform;
 }

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 #include <unistd.h>
@@ -68,9 +69,88 @@ bool WaylandCompositor::start()
             return true;
         },
         startTimeoutMs);
-    if (!started)
+    if (!started) {
         m_error = QString::fromLocal8Bit(m_process.readAll());
-    return started;
+        return false;
+    }
+    return m_kind != Kind::Sway || findSwayServices();
+}
+
+bool WaylandCompositor::findSwayServices()
+{
+    const bool found = waitUntil(
+        [&] {
+            const QStringList sockets =
+                QDir(m_runtime).entryList({QStringLiteral("sway-ipc.*.sock")}, QDir::System);
+            if (sockets.isEmpty())
+                return false;
+            m_swaySocket = m_runtime + u'/' + sockets.first();
+            return true;
+        },
+        startTimeoutMs);
+    if (!found) {
+        m_error = QStringLiteral("sway made no IPC socket");
+        return false;
+    }
+    if (!m_xwayland)
+        return true;
+    // XWayland's display is in the environment sway gives what it starts.
+    const QString written = m_folder.filePath(QStringLiteral("display"));
+    QProcessEnvironment environment;
+    environment.insert(QStringLiteral("SWAYSOCK"), m_swaySocket);
+    QProcess message;
+    message.setProcessEnvironment(environment);
+    message.start(QStringLiteral("swaymsg"),
+                  {QStringLiteral("exec"), QStringLiteral("echo $DISPLAY > ") + written});
+    message.waitForFinished(5000);
+    waitUntil(
+        [&] {
+            QFile file(written);
+            if (!file.open(QIODevice::ReadOnly))
+                return false;
+            m_xwaylandDisplay = QString::fromLocal8Bit(file.readAll()).trimmed();
+            return !m_xwaylandDisplay.isEmpty();
+        },
+        startTimeoutMs);
+    if (m_xwaylandDisplay.isEmpty())
+        m_error = QStringLiteral("sway started no XWayland");
+    return !m_xwaylandDisplay.isEmpty();
+}
+
+bool WaylandCompositor::handOver(const QString &path) const
+{
+    if (geteuid() != 0 || m_kind != Kind::Sway)
+        return true;
+    return QProcess::execute(QStringLiteral("chown"),
+                             {QStringLiteral("-R"), QStringLiteral("65534:65534"), path}) == 0;
+}
+
+QProcessEnvironment WaylandCompositor::sessionEnvironment(const QProcessEnvironment &base) const
+{
+    QProcessEnvironment environment = base;
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime);
+    environment.insert(QStringLiteral("WAYLAND_DISPLAY"), QFileInfo(m_socket).fileName());
+    environment.remove(QStringLiteral("DISPLAY"));
+    if (!m_swaySocket.isEmpty())
+        environment.insert(QStringLiteral("SWAYSOCK"), m_swaySocket);
+    if (!m_xwaylandDisplay.isEmpty())
+        environment.insert(QStringLiteral("DISPLAY"), m_xwaylandDisplay);
+    return environment;
+}
+
+void WaylandCompositor::startAsUser(QProcess &process, const QString &program,
+                                    const QStringList &arguments,
+                                    const QProcessEnvironment &base) const
+{
+    process.setProcessEnvironment(sessionEnvironment(base));
+    if (geteuid() == 0 && m_kind == Kind::Sway) {
+        process.start(QStringLiteral("setpriv"),
+                      QStringList{QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                                  QStringLiteral("--clear-groups"), program} +
+                          arguments);
+    } else {
+        process.start(program, arguments);
+    }
 }
 
 bool WaylandCompositor::startSway()
@@ -80,7 +160,7 @@ bool WaylandCompositor::startSway()
         m_error = config.errorString();
         return false;
     }
-    config.write("xwayland disable\n");
+    config.write(m_xwayland ? "xwayland enable\n" : "xwayland disable\n");
     config.close();
     const bool root = geteuid() == 0;
     if (root && QProcess::execute(

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -27,6 +28,8 @@ public:
     WaylandCompositor &operator=(const WaylandCompositor &) = delete;
 
     static QString nameOf(Kind kind);
+    // Gives sway an XWayland server, as a desktop session has (before start()).
+    void setXWayland(bool enabled) { m_xwayland = enabled; }
     // Whether the compositor (and what running it takes) is installed.
     static bool isAvailable(Kind kind);
     // Starts the compositor and waits for its socket; errorString() says why it failed.
@@ -41,8 +44,24 @@ public:
     // Points this process's own Wayland clients (and the programs it starts) at the compositor.
     void exportToEnvironment() const;
 
+    // A folder of the compositor's user, for what programs of its session write.
+    QString userFolder() const { return m_folder.path(); }
+    // Hands a file or folder to the compositor's user (under root: "nobody"); false on failure.
+    bool handOver(const QString &path) const;
+    // The environment of a program of the session, as sway gives it to what it starts
+    // (XDG_RUNTIME_DIR, WAYLAND_DISPLAY, SWAYSOCK, DISPLAY with XWayland), over `base`.
+    QProcessEnvironment sessionEnvironment(const QProcessEnvironment &base) const;
+    // Starts `program` as the compositor's user, in its session's environment over `base`.
+    void
+    startAsUser(QProcess &process, const QString &program, const QStringList &arguments,
+                const QProcessEnvironment &base = QProcessEnvironment::systemEnvironment()) const;
+    // sway's IPC socket and XWayland's display (empty when sway has none).
+    QString swaySocket() const { return m_swaySocket; }
+    QString xwaylandDisplay() const { return m_xwaylandDisplay; }
+
 private:
     bool startSway();
+    bool findSwayServices();
     bool startKWin();
 
     Kind m_kind;
@@ -51,6 +70,9 @@ private:
     QString m_socket;
     QString m_error;
     QString m_kwinCopy;
+    QString m_swaySocket;
+    QString m_xwaylandDisplay;
+    bool m_xwayland = false;
     QProcess m_process;
 };
 

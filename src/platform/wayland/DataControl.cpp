@@ -1,5 +1,7 @@
 #include "platform/wayland/DataControl.h"
 
+#include "platform/wayland/Roundtrip.h"
+
 #include "ext-data-control-v1-client-protocol.h"
 #include "wlr-data-control-unstable-v1-client-protocol.h"
 
@@ -209,32 +211,6 @@ void registryGlobal(void *data, wl_registry *registry, uint32_t name, const char
 void registryGlobalRemove(void *, wl_registry *, uint32_t) {}
 
 const wl_registry_listener registryListener = {registryGlobal, registryGlobalRemove};
-
-// Dispatches the compositor's events until it has answered everything asked so far.
-bool roundtrip(wl_display *display, Clock::time_point deadline)
-{
-    bool done = false;
-    wl_callback *callback = wl_display_sync(display);
-    static const wl_callback_listener listener = {
-        [](void *data, wl_callback *, uint32_t) { *static_cast<bool *>(data) = true; }};
-    wl_callback_add_listener(callback, &listener, &done);
-    while (!done) {
-        while (wl_display_prepare_read(display) != 0)
-            wl_display_dispatch_pending(display);
-        wl_display_flush(display);
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        pollfd fd{wl_display_get_fd(display), POLLIN, 0};
-        if (left.count() <= 0 || poll(&fd, 1, int(left.count())) <= 0) {
-            wl_display_cancel_read(display);
-            break;
-        }
-        if (wl_display_read_events(display) < 0 || wl_display_dispatch_pending(display) < 0)
-            break;
-    }
-    wl_callback_destroy(callback);
-    return done;
-}
 
 } // namespace
 
