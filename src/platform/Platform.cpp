@@ -12,8 +12,10 @@
 #include "panel/cards/CardWorkspace.h"
 #include "platform/Workspace.h"
 #include "platform/atspi/AtSpiCaretSource.h"
+#include "platform/sway/SwayCaretSource.h"
 #include "platform/sway/SwayHotKeyService.h"
 #include "platform/sway/SwayIpc.h"
+#include "platform/sway/SwayPanelWindowSystem.h"
 #include "platform/sway/SwayWorkspace.h"
 #include "platform/wayland/VirtualKeyboard.h"
 #include "platform/wayland/WaylandPasteboard.h"
@@ -71,12 +73,14 @@ private:
 // In a sway session the compositor, not XWayland, knows every window and every key: the hot key
 // is a sway binding, the frontmost application sway's focused window (native or not), and the
 // paste keystroke comes from a virtual keyboard (else XTest, which reaches XWayland's windows
-// only). Answers what the launch output says of it; nothing when sway was not reached.
-QString addSwayServices(Platform &platform, const QString &ownBundleID, const QString &ownName)
+// only). Adds to the launch output what it says of them; answers sway's socket, absent when sway
+// was not reached.
+std::shared_ptr<const sway::SwayIpc> addSwayServices(Platform &platform, const QString &ownBundleID,
+                                                     const QString &ownName)
 {
     auto ipc = std::make_shared<const sway::SwayIpc>();
     if (!ipc->isReachable())
-        return {};
+        return nullptr;
     platform.workspace = std::make_unique<sway::SwayWorkspace>(ipc, ownBundleID, ownName);
     platform.hotKeys = std::make_unique<sway::SwayHotKeyService>(
         ipc, sway::SwayHotKeyService::commandFor(QCoreApplication::applicationFilePath(),
@@ -85,10 +89,12 @@ QString addSwayServices(Platform &platform, const QString &ownBundleID, const QS
     if (keyboard->isAvailable()) {
         platform.accessibility = std::make_unique<CompositorInputPermission>(*keyboard);
         platform.keySynth = std::move(keyboard);
-        return QStringLiteral(" Atalho, colagem e janela ativa pelo sway.");
+        platform.note += QStringLiteral(" Atalho, colagem e janela ativa pelo sway.");
+    } else {
+        platform.note += QStringLiteral(" Atalho e janela ativa pelo sway; sem teclado virtual, a "
+                                        "colagem só alcança as janelas do XWayland.");
     }
-    return QStringLiteral(" Atalho e janela ativa pelo sway; sem teclado virtual, a colagem só "
-                          "alcança as janelas do XWayland.");
+    return ipc;
 }
 
 std::unique_ptr<Platform> createX11Platform(const QString &ownBundleID, const QString &ownName,
@@ -136,9 +142,16 @@ std::unique_ptr<Platform> createX11Platform(const QString &ownBundleID, const QS
     platform->panelWindowSystem = std::make_unique<x11::X11PanelWindowSystem>();
     platform->screens = std::make_unique<X11Screens>();
     platform->accessibility = std::make_unique<X11AccessibilityPermission>();
-    if (wayland)
-        platform->note += addSwayServices(*platform, ownBundleID, ownName);
+    const auto sway = wayland ? addSwayServices(*platform, ownBundleID, ownName) : nullptr;
     addFreedesktopServices(*platform);
+    // The caret read over the accessibility bus is placed in its window; the panel is moved by
+    // sway.
+    if (sway) {
+        platform->caretSource =
+            std::make_unique<sway::SwayCaretSource>(std::move(platform->caretSource), sway);
+        platform->panelWindowSystem = std::make_unique<sway::SwayPanelWindowSystem>(
+            std::move(platform->panelWindowSystem), sway);
+    }
     return platform;
 }
 

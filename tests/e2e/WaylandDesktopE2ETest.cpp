@@ -101,11 +101,18 @@ TEST_F(SwayDesktopE2ETest, HotKeySourceAndPasteWorkWithNativeApplications)
     environment.insert(u"XDG_CONFIG_HOME"_s, home + u"/config"_s);
     environment.insert(u"XDG_DATA_HOME"_s, home + u"/data"_s);
     environment.remove(u"QT_QPA_PLATFORM"_s);
-    environment.remove(u"DBUS_SESSION_BUS_ADDRESS"_s);
+    // A session bus of the user's, on which the accessibility bus is found.
+    QProcess bus;
+    compositor.startAsUser(bus, u"dbus-daemon"_s,
+                           {u"--session"_s, u"--nofork"_s, u"--print-address=1"_s}, environment);
+    ASSERT_TRUE(bus.waitForReadyRead(10000));
+    environment.insert(u"DBUS_SESSION_BUS_ADDRESS"_s,
+                       QString::fromLocal8Bit(bus.readLine()).trimmed());
 
     // A native text field has the focus.
     QProcessEnvironment native = environment;
     native.insert(u"QT_QPA_PLATFORM"_s, u"wayland"_s);
+    native.insert(u"QT_LINUX_ACCESSIBILITY_ALWAYS_ON"_s, u"1"_s);
     compositor.startAsUser(target, QStringLiteral(TESSALY_TEXT_TARGET), {u"Alvo"_s}, native);
     QByteArray targetOutput;
     const auto targetSays = [&](const QByteArray &line, int timeoutMs) {
@@ -117,6 +124,14 @@ TEST_F(SwayDesktopE2ETest, HotKeySourceAndPasteWorkWithNativeApplications)
             timeoutMs);
     };
     ASSERT_TRUE(targetSays("field ", 15000)) << target.readAllStandardError().toStdString();
+    // A floating window in the middle of the screen, away from where the pointer and the
+    // centring would put the panel.
+    ASSERT_TRUE(sway::SwayIpc(compositor.swaySocket())
+                    .run(u"[pid=%1] floating enable, resize set 420 80, move absolute position "
+                         "600 200"_s.arg(target.processId())));
+    ASSERT_TRUE(test::waitUntil(
+        [&] { return sway::SwayWorkspace::contentRect(windowOf(target.processId())).x() >= 600; },
+        5000));
 
     compositor.startAsUser(tessaly, QStringLiteral(TESSALY_EXECUTABLE), {}, environment);
     QByteArray log;
@@ -175,6 +190,21 @@ TEST_F(SwayDesktopE2ETest, HotKeySourceAndPasteWorkWithNativeApplications)
         << log.toStdString();
     const qint64 openedMs = clock.elapsed();
 
+    // The panel is placed next to the caret, at the end of "ab" near the field's left edge (the
+    // accessibility bus gives it relative to the native window): sway centres what it maps, 440
+    // across on this screen, and the pointer is at the screen's corner.
+    const QRect window = sway::SwayWorkspace::contentRect(windowOf(target.processId()));
+    QRect placed;
+    EXPECT_TRUE(test::waitUntil(
+        [&] {
+            placed = sway::SwayWorkspace::contentRect(windowOf(tessaly.processId()));
+            return placed.x() > window.x() - 20 && placed.x() < window.x() + 60;
+        },
+        2000))
+        << "panel at " << placed.x() << "," << placed.y() << ", window at " << window.x() << ","
+        << window.y() << "\n"
+        << (log += tessaly.readAllStandardError()).toStdString();
+
     // Return pastes the first row into the field that had the focus: the selection is replaced.
     clock.restart();
     ASSERT_TRUE(keys.sendKeystroke(keyReturn, 0));
@@ -189,6 +219,12 @@ TEST_F(SwayDesktopE2ETest, HotKeySourceAndPasteWorkWithNativeApplications)
     tessaly.terminate();
     EXPECT_TRUE(tessaly.waitForFinished(10000));
     EXPECT_EQ(tessaly.exitCode(), 0);
+
+    // The binding went with the program: the hot key starts nothing now.
+    ASSERT_TRUE(keys.sendKeystroke(keyV, HotKeyCombo::defaultModifiers));
+    ASSERT_TRUE(keys.sendKeystroke(keyA, 0));
+    EXPECT_TRUE(targetSays("text escolhida no painela", 5000)) << targetOutput.toStdString();
+    EXPECT_NE(QProcess::execute(u"pgrep"_s, {u"-f"_s, QStringLiteral("^" TESSALY_EXECUTABLE)}), 0);
 }
 
 } // namespace

@@ -61,6 +61,19 @@ std::optional<QJsonObject> SwayWorkspace::focusedWindow(const QJsonObject &tree)
     return found;
 }
 
+std::optional<QJsonObject>
+SwayWorkspace::findWindow(const QJsonObject &tree,
+                          const std::function<bool(const QJsonObject &)> &matches)
+{
+    std::optional<QJsonObject> found;
+    anyNode(tree, [&](const QJsonObject &node) {
+        if (isWindow(node) && matches(node))
+            found = node;
+        return found.has_value();
+    });
+    return found;
+}
+
 QRect SwayWorkspace::contentRect(const QJsonObject &window)
 {
     const auto rectOf = [&](const char *key) {
@@ -148,9 +161,8 @@ bool SwayWorkspace::isTerminated(const RunningApplication &application)
     const auto tree = m_ipc->tree();
     if (!tree)
         return false; // sway did not answer: nothing is known to be gone
-    return !anyNode(*tree, [&](const QJsonObject &node) {
-        return isWindow(node) && idOf(node) == application.windowID;
-    });
+    return !findWindow(*tree,
+                       [&](const QJsonObject &node) { return idOf(node) == application.windowID; });
 }
 
 } // namespace tessaly::sway

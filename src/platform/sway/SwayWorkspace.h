@@ -5,6 +5,7 @@
 #include <QJsonObject>
 #include <QRect>
 
+#include <functional>
 #include <memory>
 
 namespace tessaly {
@@ -31,6 +32,9 @@ public:
 
     // The focused window in a tree: its container, absent when no window has the focus.
     static std::optional<QJsonObject> focusedWindow(const QJsonObject &tree);
+    // The first window of a tree that `matches`.
+    static std::optional<QJsonObject>
+    findWindow(const QJsonObject &tree, const std::function<bool(const QJsonObject &)> &matches);
     // The window's content on the screen (layout coordinates).
     static QRect contentRect(const QJsonObject &window);
     // The application of a window of the tree, as the desktop entries know it.
