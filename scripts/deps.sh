@@ -15,7 +15,7 @@ TESSALY_PACKAGES=(
     libplist-dev libicu-dev libsimdjson-dev
     libxcb1-dev libxcb-xfixes0-dev libxcb-xtest0-dev libxcb-ewmh-dev libxcb-xkb-dev
     libxcb-res0-dev libxcb-shape0-dev libxcb-xinput-dev libxkbcommon-dev libxkbcommon-x11-dev
-    libwayland-dev libwayland-bin
+    libwayland-dev libwayland-bin plasma-wayland-protocols
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev python3
     xvfb openbox xclip xdotool x11-xkb-utils xkb-data x11-utils xterm xcompmgr

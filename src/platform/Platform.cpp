@@ -12,11 +12,14 @@
 #include "panel/cards/CardWorkspace.h"
 #include "platform/Workspace.h"
 #include "platform/atspi/AtSpiCaretSource.h"
+#include "platform/kde/KGlobalAccelHotKeyService.h"
+#include "platform/kde/KWinWorkspace.h"
 #include "platform/sway/SwayCaretSource.h"
 #include "platform/sway/SwayHotKeyService.h"
 #include "platform/sway/SwayIpc.h"
 #include "platform/sway/SwayPanelWindowSystem.h"
 #include "platform/sway/SwayWorkspace.h"
+#include "platform/wayland/KWinFakeInput.h"
 #include "platform/wayland/VirtualKeyboard.h"
 #include "platform/wayland/WaylandPasteboard.h"
 #include "platform/x11/X11AccessibilityPermission.h"
@@ -97,6 +100,43 @@ std::shared_ptr<const sway::SwayIpc> addSwayServices(Platform &platform, const Q
     return ipc;
 }
 
+// In a KDE Plasma session KWin knows every window and every key: the hot key is a global
+// shortcut of KDE's shortcut service, the frontmost application KWin's active window (reported
+// by a KWin script), and the paste keystroke goes through KWin's fake input (offered to the
+// installed program only). Adds to the launch output what it says of them; answers the
+// workspace, null when KWin was not reached.
+kde::KWinWorkspace *addKWinServices(Platform &platform, const QString &ownBundleID,
+                                    const QString &ownName)
+{
+    if (!kde::KWinWorkspace::isAvailable())
+        return nullptr;
+    auto workspace = std::make_unique<kde::KWinWorkspace>(ownBundleID, ownName);
+    if (!workspace->isValid())
+        return nullptr;
+    kde::KWinWorkspace *kwin = workspace.get();
+    platform.workspace = std::move(workspace);
+    const bool hotKey = kde::KGlobalAccelHotKeyService::isAvailable();
+    if (hotKey)
+        platform.hotKeys = std::make_unique<kde::KGlobalAccelHotKeyService>(ownBundleID, ownName);
+    auto fakeInput = std::make_unique<wayland::KWinFakeInput>();
+    const bool paste = fakeInput->isAvailable();
+    if (paste) {
+        platform.accessibility = std::make_unique<CompositorInputPermission>(*fakeInput);
+        platform.keySynth = std::move(fakeInput);
+    }
+    const QString withoutPaste = QStringLiteral("; sem a entrada simulada do KWin, a colagem só "
+                                                "alcança as janelas do XWayland.");
+    if (hotKey && paste)
+        platform.note += QStringLiteral(" Atalho, colagem e janela ativa pelo KWin.");
+    else if (hotKey)
+        platform.note += QStringLiteral(" Atalho e janela ativa pelo KWin") + withoutPaste;
+    else if (paste)
+        platform.note += QStringLiteral(" Colagem e janela ativa pelo KWin.");
+    else
+        platform.note += QStringLiteral(" Janela ativa pelo KWin") + withoutPaste;
+    return kwin;
+}
+
 std::unique_ptr<Platform> createX11Platform(const QString &ownBundleID, const QString &ownName,
                                             QString *failure)
 {
@@ -143,6 +183,8 @@ std::unique_ptr<Platform> createX11Platform(const QString &ownBundleID, const QS
     platform->screens = std::make_unique<X11Screens>();
     platform->accessibility = std::make_unique<X11AccessibilityPermission>();
     const auto sway = wayland ? addSwayServices(*platform, ownBundleID, ownName) : nullptr;
+    kde::KWinWorkspace *kwin =
+        wayland && !sway ? addKWinServices(*platform, ownBundleID, ownName) : nullptr;
     addFreedesktopServices(*platform);
     // The caret read over the accessibility bus is placed in its window; the panel is moved by
     // sway.
@@ -151,6 +193,10 @@ std::unique_ptr<Platform> createX11Platform(const QString &ownBundleID, const QS
             std::make_unique<sway::SwayCaretSource>(std::move(platform->caretSource), sway);
         platform->panelWindowSystem = std::make_unique<sway::SwayPanelWindowSystem>(
             std::move(platform->panelWindowSystem), sway);
+    }
+    if (kwin) {
+        platform->caretSource =
+            std::make_unique<kde::KWinCaretSource>(std::move(platform->caretSource), *kwin);
     }
     return platform;
 }

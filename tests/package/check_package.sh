@@ -7,7 +7,6 @@ source_dir=$1
 build_dir=$2
 id=br.com.norvale.tessaly
 
-desktop-file-validate "$source_dir/resources/desktop/$id.desktop"
 appstreamcli validate --no-net --pedantic "$source_dir/resources/desktop/$id.metainfo.xml"
 
 scratch=$(mktemp -d)
@@ -34,7 +33,11 @@ done
 for file in "${expected[@]}"; do
     [ -s "$scratch/root/$file" ] || { echo "missing from the package: /$file"; exit 1; }
 done
-desktop-file-validate "$scratch/root/usr/share/applications/$id.desktop"
+entry="$scratch/root/usr/share/applications/$id.desktop"
+desktop-file-validate "$entry"
+# KWin matches the running executable against the full path in Exec.
+grep -qx 'Exec=/usr/bin/tessaly' "$entry" || { echo "the entry's Exec is not /usr/bin/tessaly"; exit 1; }
+grep -qx 'X-KDE-Wayland-Interfaces=org_kde_kwin_fake_input' "$entry"
 # The installed program runs.
 "$scratch/root/usr/bin/tessaly" --version | grep -q '^Tessaly '
 dpkg-deb -f "$deb" Depends | grep -q 'libqt6gui6'

@@ -73,7 +73,9 @@ bool WaylandCompositor::start()
         m_error = QString::fromLocal8Bit(m_process.readAll());
         return false;
     }
-    return m_kind != Kind::Sway || findSwayServices();
+    if (m_kind == Kind::Sway)
+        return findSwayServices();
+    return !m_xwayland || findKWinSession();
 }
 
 bool WaylandCompositor::findSwayServices()
@@ -135,6 +137,8 @@ QProcessEnvironment WaylandCompositor::sessionEnvironment(const QProcessEnvironm
         environment.insert(QStringLiteral("SWAYSOCK"), m_swaySocket);
     if (!m_xwaylandDisplay.isEmpty())
         environment.insert(QStringLiteral("DISPLAY"), m_xwaylandDisplay);
+    if (!m_sessionBus.isEmpty())
+        environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), m_sessionBus);
     return environment;
 }
 
@@ -211,12 +215,58 @@ bool WaylandCompositor::startKWin()
     // Composited in software (QPainter): there is no GPU.
     environment.insert(QStringLiteral("KWIN_COMPOSE"), QStringLiteral("Q"));
     m_process.setProcessEnvironment(environment);
-    m_process.start(QStringLiteral("dbus-run-session"),
-                    {QStringLiteral("--"), m_kwinCopy, QStringLiteral("--virtual"),
-                     QStringLiteral("--no-lockscreen"), QStringLiteral("--socket"),
-                     QStringLiteral("wayland-kwin"), QStringLiteral("--width"),
-                     QStringLiteral("1280"), QStringLiteral("--height"), QStringLiteral("800")});
+    QStringList arguments{QStringLiteral("--"),        m_kwinCopy,
+                          QStringLiteral("--virtual"), QStringLiteral("--no-lockscreen"),
+                          QStringLiteral("--socket"),  QStringLiteral("wayland-kwin"),
+                          QStringLiteral("--width"),   QStringLiteral("1280"),
+                          QStringLiteral("--height"),  QStringLiteral("800")};
+    if (m_xwayland) {
+        // The session's program says where XWayland and the session bus are, and keeps KWin
+        // running.
+        QFile session(m_folder.filePath(QStringLiteral("session.sh")));
+        if (!session.open(QIODevice::WriteOnly)) {
+            m_error = session.errorString();
+            return false;
+        }
+        session.write("#!/bin/sh\n"
+                      "echo \"$DBUS_SESSION_BUS_ADDRESS\" > \"$0.bus\"\n"
+                      "echo \"$DISPLAY\" > \"$0.display\"\n"
+                      "exec sleep 100000\n");
+        session.close();
+        session.setPermissions(session.permissions() | QFile::ExeOwner);
+        arguments << QStringLiteral("--xwayland") << QStringLiteral("--exit-with-session")
+                  << session.fileName();
+    }
+    m_process.start(QStringLiteral("dbus-run-session"), arguments);
     return true;
+}
+
+bool WaylandCompositor::findKWinSession()
+{
+    const QString session = m_folder.filePath(QStringLiteral("session.sh"));
+    const auto readLine = [](const QString &path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(file.readAll()).trimmed()
+                                              : QString();
+    };
+    waitUntil(
+        [&] {
+            m_xwaylandDisplay = readLine(session + QStringLiteral(".display"));
+            m_sessionBus = readLine(session + QStringLiteral(".bus"));
+            return !m_xwaylandDisplay.isEmpty() && !m_sessionBus.isEmpty();
+        },
+        startTimeoutMs);
+    if (m_xwaylandDisplay.isEmpty())
+        m_error = QStringLiteral("KWin started no XWayland");
+    return !m_xwaylandDisplay.isEmpty();
+}
+
+bool WaylandCompositor::installDesktopEntry(const QString &fileName, const QByteArray &text) const
+{
+    const QString folder = m_folder.filePath(QStringLiteral(".local/share/applications"));
+    QDir().mkpath(folder);
+    QFile file(folder + u'/' + fileName);
+    return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
 }
 
 void WaylandCompositor::exportToEnvironment() const

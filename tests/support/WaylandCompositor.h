@@ -28,7 +28,7 @@ public:
     WaylandCompositor &operator=(const WaylandCompositor &) = delete;
 
     static QString nameOf(Kind kind);
-    // Gives sway an XWayland server, as a desktop session has (before start()).
+    // Gives the compositor an XWayland server, as a desktop session has (before start()).
     void setXWayland(bool enabled) { m_xwayland = enabled; }
     // Whether the compositor (and what running it takes) is installed.
     static bool isAvailable(Kind kind);
@@ -55,13 +55,18 @@ public:
     void
     startAsUser(QProcess &process, const QString &program, const QStringList &arguments,
                 const QProcessEnvironment &base = QProcessEnvironment::systemEnvironment()) const;
-    // sway's IPC socket and XWayland's display (empty when sway has none).
+    // sway's IPC socket, XWayland's display (empty when there is none) and KWin's session bus.
     QString swaySocket() const { return m_swaySocket; }
     QString xwaylandDisplay() const { return m_xwaylandDisplay; }
+    QString sessionBus() const { return m_sessionBus; }
+    // Installs a desktop entry where the compositor looks for applications (KWin grants its
+    // restricted protocols by them).
+    bool installDesktopEntry(const QString &fileName, const QByteArray &text) const;
 
 private:
     bool startSway();
     bool findSwayServices();
+    bool findKWinSession();
     bool startKWin();
 
     Kind m_kind;
@@ -72,6 +77,7 @@ private:
     QString m_kwinCopy;
     QString m_swaySocket;
     QString m_xwaylandDisplay;
+    QString m_sessionBus;
     bool m_xwayland = false;
     QProcess m_process;
 };
