@@ -59,6 +59,8 @@ public:
     QString swaySocket() const { return m_swaySocket; }
     QString xwaylandDisplay() const { return m_xwaylandDisplay; }
     QString sessionBus() const { return m_sessionBus; }
+    // What the compositor wrote since the last call (KWin's scripts print there).
+    QByteArray readOutput() { return m_process.readAll(); }
     // Installs a desktop entry where the compositor looks for applications (KWin grants its
     // restricted protocols by them).
     bool installDesktopEntry(const QString &fileName, const QByteArray &text) const;

@@ -40,11 +40,11 @@ const QHash<quint16, int> &namedKeys()
 {
     static const QHash<quint16, int> keys = [] {
         QHash<quint16, int> table = {
-            {36, Qt::Key_Return},   {76, Qt::Key_Enter},     {48, Qt::Key_Tab},
-            {49, Qt::Key_Space},    {51, Qt::Key_Backspace}, {53, Qt::Key_Escape},
-            {117, Qt::Key_Delete},  {114, Qt::Key_Insert},   {115, Qt::Key_Home},
-            {119, Qt::Key_End},     {116, Qt::Key_PageUp},   {121, Qt::Key_PageDown},
-            {123, Qt::Key_Left},    {124, Qt::Key_Right},    {125, Qt::Key_Down},
+            {36, Qt::Key_Return},  {76, Qt::Key_Enter},     {48, Qt::Key_Tab},
+            {49, Qt::Key_Space},   {51, Qt::Key_Backspace}, {53, Qt::Key_Escape},
+            {117, Qt::Key_Delete}, {114, Qt::Key_Insert},   {115, Qt::Key_Home},
+            {119, Qt::Key_End},    {116, Qt::Key_PageUp},   {121, Qt::Key_PageDown},
+            {123, Qt::Key_Left},   {124, Qt::Key_Right},    {125, Qt::Key_Down},
             {126, Qt::Key_Up},
         };
         const QList<quint16> &functionKeys = KeyboardLayout::functionKeyCodes();
@@ -62,8 +62,7 @@ KGlobalAccelHotKeyService::KGlobalAccelHotKeyService(const QString &componentID,
                                                      QDBusConnection connection)
     : m_connection(std::move(connection)), m_componentID(componentID),
       m_componentName(componentName)
-{
-}
+{}
 
 KGlobalAccelHotKeyService::~KGlobalAccelHotKeyService()
 {
@@ -115,8 +114,7 @@ bool KGlobalAccelHotKeyService::listen()
     const auto component = call(m_connection, QStringLiteral("getComponent"), {m_componentID});
     if (!component)
         return false;
-    const QString componentPath =
-        component->arguments().value(0).value<QDBusObjectPath>().path();
+    const QString componentPath = component->arguments().value(0).value<QDBusObjectPath>().path();
     m_listening = !componentPath.isEmpty() &&
                   m_connection.connect(service, componentPath, componentInterface,
                                        QStringLiteral("globalShortcutPressed"), this,
@@ -140,10 +138,9 @@ bool KGlobalAccelHotKeyService::grab(const HotKeyCombo &combo)
         return false;
     if (!call(m_connection, QStringLiteral("doRegister"), {actionIdentity()}))
         return false;
-    const auto assigned =
-        call(m_connection, QStringLiteral("setShortcut"),
-             {actionIdentity(), QVariant::fromValue(QList<int>{*key}),
-              QVariant::fromValue(setPresent | noAutoloading)});
+    const auto assigned = call(m_connection, QStringLiteral("setShortcut"),
+                               {actionIdentity(), QVariant::fromValue(QList<int>{*key}),
+                                QVariant::fromValue(setPresent | noAutoloading)});
     const QList<int> keys =
         assigned ? qdbus_cast<QList<int>>(assigned->arguments().value(0)) : QList<int>();
     if (keys != QList<int>{*key} || !listen()) {

@@ -30,9 +30,11 @@ function report() {
         callDBus(target[0], target[1], target[2], "activeWindowChanged", "", "", "", "");
         return;
     }
-    const g = w.clientGeometry;
+    // The surface's rectangle; only X11 windows have an X11 id.
+    const g = w.bufferGeometry;
+    const x11 = typeof w.windowId === "number" && w.windowId !== 0;
     // Numbers travel as text: D-Bus would type them as JavaScript holds them.
-    const place = [w.pid, w.windowId != 0 ? 1 : 0, g.x, g.y, g.width, g.height];
+    const place = [w.pid, x11 ? 1 : 0, g.x, g.y, g.width, g.height];
     callDBus(target[0], target[1], target[2], "activeWindowChanged", w.internalId.toString(),
              String(w.resourceClass), String(w.desktopFileName || ""),
              place.map(function (n) { return String(Math.round(n)); }).join(" "));
@@ -91,9 +93,9 @@ KWinWorkspace::KWinWorkspace(const QString &ownID, const QString &ownName, Deskt
     if (!m_scripts.isValid() ||
         !m_connection.registerObject(objectPath, this, QDBusConnection::ExportScriptableSlots))
         return;
-    m_valid = runScript(reporterName, QString::fromLatin1(reporterScript)
-                                          .arg(m_connection.baseService(), objectPath,
-                                               objectInterface));
+    m_valid =
+        runScript(reporterName, QString::fromLatin1(reporterScript)
+                                    .arg(m_connection.baseService(), objectPath, objectInterface));
 }
 
 KWinWorkspace::~KWinWorkspace()
@@ -153,8 +155,8 @@ void KWinWorkspace::activeWindowChanged(const QString &internalId, const QString
             break;
     }
     static const QRegularExpression uuid(QStringLiteral("^[{]?[0-9A-Fa-f-]{1,40}[}]?$"));
-    if (!uuid.match(internalId).hasMatch() || values.size() != 6 ||
-        numbers.size() != 6 || values[0] < 0 || values[4] < 0 || values[5] < 0) {
+    if (!uuid.match(internalId).hasMatch() || values.size() != 6 || numbers.size() != 6 ||
+        values[0] < 0 || values[4] < 0 || values[5] < 0) {
         std::lock_guard lock(m_mutex);
         m_active.reset();
         return;
@@ -187,8 +189,9 @@ void KWinWorkspace::activeWindowChanged(const QString &internalId, const QString
             id = windowClass;
         if (!id.isEmpty())
             application.bundleID = id;
-        application.localizedName =
-            entry && !entry->name.isEmpty() ? entry->name : (windowClass.isEmpty() ? id : windowClass);
+        application.localizedName = entry && !entry->name.isEmpty()
+                                        ? entry->name
+                                        : (windowClass.isEmpty() ? id : windowClass);
         if (application.localizedName->isEmpty())
             application.localizedName.reset();
         application.terminalEmulator =
@@ -259,8 +262,7 @@ bool KWinWorkspace::isTerminated(const RunningApplication &application)
 KWinCaretSource::KWinCaretSource(std::unique_ptr<CaretSource> accessibility,
                                  const KWinWorkspace &workspace)
     : m_accessibility(std::move(accessibility)), m_workspace(workspace)
-{
-}
+{}
 
 KWinCaretSource::~KWinCaretSource() = default;
 

@@ -80,8 +80,9 @@ KWinFakeInput::KWinFakeInput(const QByteArray &display, std::chrono::millisecond
     State &s = *m_state;
     const Clock::time_point deadline = Clock::now() + timeout;
     s.context = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
-    s.keymap = s.context ? xkb_keymap_new_from_names(s.context, nullptr, XKB_KEYMAP_COMPILE_NO_FLAGS)
-                         : nullptr;
+    s.keymap = s.context
+                   ? xkb_keymap_new_from_names(s.context, nullptr, XKB_KEYMAP_COMPILE_NO_FLAGS)
+                   : nullptr;
     s.display = wl_display_connect(display.isEmpty() ? nullptr : display.constData());
     if (!s.display || !s.keymap)
         return;
@@ -109,8 +110,7 @@ bool KWinFakeInput::sendKeystroke(quint16 keyCode, quint64 modifiers)
     if (!s.ready || wl_display_get_error(s.display) != 0)
         return false;
     const char *name = x11::PhysicalKeys::xkbKeyName(keyCode);
-    const xkb_keycode_t key =
-        name ? xkb_keymap_key_by_name(s.keymap, name) : XKB_KEYCODE_INVALID;
+    const xkb_keycode_t key = name ? xkb_keymap_key_by_name(s.keymap, name) : XKB_KEYCODE_INVALID;
     if (key == XKB_KEYCODE_INVALID || key < 8)
         return false;
 
@@ -130,8 +130,9 @@ bool KWinFakeInput::sendKeystroke(quint16 keyCode, quint64 modifiers)
             held.append(modifier.code);
     }
     const auto press = [&](uint32_t code, bool down) {
-        org_kde_kwin_fake_input_keyboard_key(
-            s.fakeInput, code, down ? WL_KEYBOARD_KEY_STATE_PRESSED : WL_KEYBOARD_KEY_STATE_RELEASED);
+        org_kde_kwin_fake_input_keyboard_key(s.fakeInput, code,
+                                             down ? WL_KEYBOARD_KEY_STATE_PRESSED
+                                                  : WL_KEYBOARD_KEY_STATE_RELEASED);
     };
     for (const uint32_t code : std::as_const(held))
         press(code, true);
