@@ -22,6 +22,8 @@ TESSALY_PACKAGES=(
     # headless Wayland compositors (wlroots, KDE's), their clipboard and keyboard tools, and Qt's
     # Wayland platform for native text fields
     sway kwin-wayland wl-clipboard wtype qt6-wayland
+    # GNOME's keyboard settings (their schema), where the GNOME hot key is written
+    gnome-settings-daemon-common
     # trays: an XEmbed one, a StatusNotifier one of the tests' own (python3-dbus), a dark theme
     trayer python3-dbus qt6-gtk-platformtheme
     # the package and its checks; colour emoji

@@ -12,6 +12,7 @@
 #include "panel/cards/CardWorkspace.h"
 #include "platform/Workspace.h"
 #include "platform/atspi/AtSpiCaretSource.h"
+#include "platform/gnome/GnomeHotKeyService.h"
 #include "platform/kde/KGlobalAccelHotKeyService.h"
 #include "platform/kde/KWinWorkspace.h"
 #include "platform/sway/SwayCaretSource.h"
@@ -61,6 +62,14 @@ void addFreedesktopServices(Platform &platform)
     platform.caretSource = std::move(caret);
 }
 
+// The shell command that toggles the running program's panel (or starts the program), for the
+// compositors that run a command for a hot key.
+QString toggleCommand()
+{
+    return sway::SwayHotKeyService::commandFor(QCoreApplication::applicationFilePath(),
+                                               QStringLiteral("--toggle"));
+}
+
 // In a Wayland session the right to synthesise input is the compositor's: whether it gave the
 // program a keyboard. Asking for it still turns the accessibility bus on, for the caret.
 class CompositorInputPermission : public X11AccessibilityPermission
@@ -85,9 +94,7 @@ std::shared_ptr<const sway::SwayIpc> addSwayServices(Platform &platform, const Q
     if (!ipc->isReachable())
         return nullptr;
     platform.workspace = std::make_unique<sway::SwayWorkspace>(ipc, ownBundleID, ownName);
-    platform.hotKeys = std::make_unique<sway::SwayHotKeyService>(
-        ipc, sway::SwayHotKeyService::commandFor(QCoreApplication::applicationFilePath(),
-                                                 QStringLiteral("--toggle")));
+    platform.hotKeys = std::make_unique<sway::SwayHotKeyService>(ipc, toggleCommand());
     auto keyboard = std::make_unique<wayland::VirtualKeyboard>();
     if (keyboard->isAvailable()) {
         platform.accessibility = std::make_unique<CompositorInputPermission>(*keyboard);
@@ -135,6 +142,21 @@ kde::KWinWorkspace *addKWinServices(Platform &platform, const QString &ownBundle
     else
         platform.note += QStringLiteral(" Janela ativa pelo KWin") + withoutPaste;
     return kwin;
+}
+
+// In a GNOME session on Wayland the windows, the paste keystroke and the frontmost application
+// are XWayland's (GNOME tells clients nothing of its native windows), but the hot key is a custom
+// keybinding of GNOME's keyboard settings, which works whatever window has the keyboard.
+bool addGnomeServices(Platform &platform)
+{
+    const QStringList desktops =
+        qEnvironmentVariable("XDG_CURRENT_DESKTOP").split(u':', Qt::SkipEmptyParts);
+    if (!desktops.contains(QStringLiteral("GNOME"), Qt::CaseInsensitive) ||
+        !gnome::GnomeHotKeyService::isAvailable())
+        return false;
+    platform.hotKeys = std::make_unique<gnome::GnomeHotKeyService>(toggleCommand());
+    platform.note += QStringLiteral(" Atalho pelas configurações de teclado do GNOME.");
+    return true;
 }
 
 std::unique_ptr<Platform> createX11Platform(const QString &ownBundleID, const QString &ownName,
@@ -185,6 +207,8 @@ std::unique_ptr<Platform> createX11Platform(const QString &ownBundleID, const QS
     const auto sway = wayland ? addSwayServices(*platform, ownBundleID, ownName) : nullptr;
     kde::KWinWorkspace *kwin =
         wayland && !sway ? addKWinServices(*platform, ownBundleID, ownName) : nullptr;
+    if (wayland && !sway && !kwin)
+        addGnomeServices(*platform);
     addFreedesktopServices(*platform);
     // The caret read over the accessibility bus is placed in its window; the panel is moved by
     // sway.
