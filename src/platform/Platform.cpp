@@ -15,6 +15,7 @@
 #include "platform/gnome/GnomeHotKeyService.h"
 #include "platform/kde/KGlobalAccelHotKeyService.h"
 #include "platform/kde/KWinWorkspace.h"
+#include "platform/portal/RemoteDesktopPortal.h"
 #include "platform/sway/SwayCaretSource.h"
 #include "platform/sway/SwayHotKeyService.h"
 #include "platform/sway/SwayIpc.h"
@@ -159,6 +160,37 @@ bool addGnomeServices(Platform &platform)
     return true;
 }
 
+// The right to synthesise input through the desktop portal: granted by the user when the portal
+// asks, which the program's request starts.
+class PortalInputPermission : public X11AccessibilityPermission
+{
+public:
+    explicit PortalInputPermission(portal::RemoteDesktopPortal &portal) : m_portal(portal) {}
+    bool isTrusted() const override { return m_portal.isAvailable(); }
+    void request() override
+    {
+        X11AccessibilityPermission::request();
+        m_portal.start();
+    }
+
+private:
+    portal::RemoteDesktopPortal &m_portal;
+};
+
+// Elsewhere on Wayland (GNOME), the paste keystroke goes through the desktop portal's remote
+// desktop, which reaches native applications too, once the user has agreed.
+bool addPortalServices(Platform &platform)
+{
+    if (!portal::RemoteDesktopPortal::isOffered())
+        return false;
+    auto portal = std::make_unique<portal::RemoteDesktopPortal>();
+    platform.accessibility = std::make_unique<PortalInputPermission>(*portal);
+    platform.keySynth = std::move(portal);
+    platform.note += QStringLiteral(" Colagem pelo portal da área de trabalho (o Tessaly pede "
+                                    "permissão na primeira colagem).");
+    return true;
+}
+
 std::unique_ptr<Platform> createX11Platform(const QString &ownBundleID, const QString &ownName,
                                             QString *failure)
 {
@@ -207,8 +239,10 @@ std::unique_ptr<Platform> createX11Platform(const QString &ownBundleID, const QS
     const auto sway = wayland ? addSwayServices(*platform, ownBundleID, ownName) : nullptr;
     kde::KWinWorkspace *kwin =
         wayland && !sway ? addKWinServices(*platform, ownBundleID, ownName) : nullptr;
-    if (wayland && !sway && !kwin)
+    if (wayland && !sway && !kwin) {
         addGnomeServices(*platform);
+        addPortalServices(*platform);
+    }
     addFreedesktopServices(*platform);
     // The caret read over the accessibility bus is placed in its window; the panel is moved by
     // sway.

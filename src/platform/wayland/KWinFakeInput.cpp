@@ -1,15 +1,11 @@
 #include "platform/wayland/KWinFakeInput.h"
 
-#include "hotkey/HotKeyCombo.h"
+#include "platform/wayland/EvdevKeystroke.h"
 #include "platform/wayland/Roundtrip.h"
-#include "platform/x11/PhysicalKeys.h"
 
 #include "fake-input-client-protocol.h"
 
 #include <wayland-client.h>
-#include <xkbcommon/xkbcommon.h>
-
-#include <QList>
 
 #include <cstring>
 
@@ -22,11 +18,6 @@ namespace {
 constexpr auto keystrokeTimeout = std::chrono::milliseconds(500);
 // Key presses arrived with version 4.
 constexpr uint32_t keyboardVersion = 4;
-// The left modifier keys' codes (linux/input-event-codes.h).
-constexpr uint32_t leftCtrl = 29;
-constexpr uint32_t leftShift = 42;
-constexpr uint32_t leftAlt = 56;
-constexpr uint32_t leftMeta = 125;
 
 } // namespace
 
@@ -35,9 +26,6 @@ struct KWinFakeInput::State
     wl_display *display = nullptr;
     wl_registry *registry = nullptr;
     org_kde_kwin_fake_input *fakeInput = nullptr;
-    xkb_context *context = nullptr;
-    // Only its key codes are read: they are the same on every layout.
-    xkb_keymap *keymap = nullptr;
     bool ready = false;
 
     ~State()
@@ -48,8 +36,6 @@ struct KWinFakeInput::State
             wl_registry_destroy(registry);
         if (display)
             wl_display_disconnect(display);
-        xkb_keymap_unref(keymap);
-        xkb_context_unref(context);
     }
 };
 
@@ -79,12 +65,8 @@ KWinFakeInput::KWinFakeInput(const QByteArray &display, std::chrono::millisecond
 {
     State &s = *m_state;
     const Clock::time_point deadline = Clock::now() + timeout;
-    s.context = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
-    s.keymap = s.context
-                   ? xkb_keymap_new_from_names(s.context, nullptr, XKB_KEYMAP_COMPILE_NO_FLAGS)
-                   : nullptr;
     s.display = wl_display_connect(display.isEmpty() ? nullptr : display.constData());
-    if (!s.display || !s.keymap)
+    if (!s.display)
         return;
     s.registry = wl_display_get_registry(s.display);
     wl_registry_add_listener(s.registry, &registryListener, &s);
@@ -109,38 +91,14 @@ bool KWinFakeInput::sendKeystroke(quint16 keyCode, quint64 modifiers)
     State &s = *m_state;
     if (!s.ready || wl_display_get_error(s.display) != 0)
         return false;
-    const char *name = x11::PhysicalKeys::xkbKeyName(keyCode);
-    const xkb_keycode_t key = name ? xkb_keymap_key_by_name(s.keymap, name) : XKB_KEYCODE_INVALID;
-    if (key == XKB_KEYCODE_INVALID || key < 8)
+    const auto keystroke = evdevKeystroke(keyCode, modifiers);
+    if (!keystroke)
         return false;
-
-    QList<uint32_t> held;
-    const struct
-    {
-        quint64 flag;
-        uint32_t code;
-    } modifierKeys[] = {
-        {HotKeyCombo::commandFlag, leftCtrl},
-        {HotKeyCombo::shiftFlag, leftShift},
-        {HotKeyCombo::optionFlag, leftAlt},
-        {HotKeyCombo::controlFlag, leftMeta},
-    };
-    for (const auto &modifier : modifierKeys) {
-        if (modifiers & modifier.flag)
-            held.append(modifier.code);
-    }
-    const auto press = [&](uint32_t code, bool down) {
+    for (const auto &[code, pressed] : *keystroke) {
         org_kde_kwin_fake_input_keyboard_key(s.fakeInput, code,
-                                             down ? WL_KEYBOARD_KEY_STATE_PRESSED
-                                                  : WL_KEYBOARD_KEY_STATE_RELEASED);
-    };
-    for (const uint32_t code : std::as_const(held))
-        press(code, true);
-    // The protocol's keys are evdev codes: the keymap's less 8.
-    press(key - 8, true);
-    press(key - 8, false);
-    for (auto it = held.crbegin(); it != held.crend(); ++it)
-        press(*it, false);
+                                             pressed ? WL_KEYBOARD_KEY_STATE_PRESSED
+                                                     : WL_KEYBOARD_KEY_STATE_RELEASED);
+    }
     // KWin has handled every request above when the answer comes.
     return roundtrip(s.display, Clock::now() + keystrokeTimeout) &&
            wl_display_get_error(s.display) == 0;
