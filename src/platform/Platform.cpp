@@ -255,6 +255,8 @@ std::unique_ptr<Platform> createX11Platform(const QString &ownBundleID, const QS
     if (kwin) {
         platform->caretSource =
             std::make_unique<kde::KWinCaretSource>(std::move(platform->caretSource), *kwin);
+        platform->panelWindowSystem = std::make_unique<kde::KWinPanelWindowSystem>(
+            std::move(platform->panelWindowSystem), *kwin);
     }
     return platform;
 }

@@ -181,6 +181,20 @@ for (let i = 0; i < clients.length; ++i) {
                                  .arg(targetPlace.y()));
     }
 
+    // Gives the keyboard to the native window, as a click on it would.
+    bool focusTarget()
+    {
+        if (onSway()) {
+            return sway::SwayIpc(compositor.swaySocket())
+                .run(u"[pid=%1] focus"_s.arg(target.processId()));
+        }
+        return runKWinScript(uR"(const clients = workspace.clientList();
+for (let i = 0; i < clients.length; ++i) {
+    if (clients[i].caption === "Alvo")
+        workspace.activeClient = clients[i];
+})"_s);
+    }
+
     // The hot key, pressed the way the compositor's own shortcuts are.
     bool pressHotKey(KeySynth &keys) const
     {
@@ -338,7 +352,8 @@ TEST_P(WaylandDesktopE2ETest, HotKeySourcePlaceAndPasteWorkWithNativeApplication
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
         const QByteArray history = file.readAll();
         EXPECT_TRUE(history.contains("\"sourceBundleID\":\"tessaly_text_target\""))
-            << history.data();
+            << history.data() << "\n"
+            << (log += tessaly.readAllStandardError()).toStdString();
         EXPECT_TRUE(history.contains("\"sourceAppName\":\"Alvo nativo\"")) << history.data();
     }
     QProcess copy;
@@ -381,6 +396,25 @@ TEST_P(WaylandDesktopE2ETest, HotKeySourcePlaceAndPasteWorkWithNativeApplication
                 "%lld ms\n",
                 qPrintable(compositor.nameOf(GetParam())), static_cast<long long>(openedMs),
                 static_cast<long long>(pastedMs));
+
+    // The panel closes when another window takes the keyboard.
+    ASSERT_TRUE(pressHotKey(*keys));
+    ASSERT_TRUE(test::waitUntil([&] { return focusedPanel().has_value(); }, 10000));
+    ASSERT_TRUE(focusTarget());
+    EXPECT_TRUE(test::waitUntil(
+        [&] {
+            if (onSway())
+                return !swayWindowOf(tessaly.processId()).value(u"visible"_s).toBool();
+            // Mapped on XWayland or not.
+            QProcess xdotool;
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert(u"DISPLAY"_s, compositor.xwaylandDisplay());
+            xdotool.setProcessEnvironment(environment);
+            xdotool.start(u"xdotool"_s,
+                          {u"search"_s, u"--onlyvisible"_s, u"--name"_s, u"^Tessaly$"_s});
+            return xdotool.waitForFinished(5000) && xdotool.exitCode() == 1;
+        },
+        5000));
 
     tessaly.terminate();
     EXPECT_TRUE(tessaly.waitForFinished(10000));

@@ -4,8 +4,10 @@
 
 #include <QDBusMessage>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QRegularExpression>
+#include <QTimer>
 
 #include <unistd.h>
 
@@ -19,6 +21,7 @@ const QString objectInterface = QStringLiteral("br.com.norvale.tessaly.KWinWindo
 const QString reporterName = QStringLiteral("br.com.norvale.tessaly-active-window");
 const QString activatorName = QStringLiteral("br.com.norvale.tessaly-activate");
 constexpr int callTimeoutMs = 500;
+constexpr int firstReportTimeoutMs = 1000;
 
 // Reports the active window, and its place while it is active, to the program.
 const char reporterScript[] = R"(
@@ -96,6 +99,14 @@ KWinWorkspace::KWinWorkspace(const QString &ownID, const QString &ownName, Deskt
     m_valid =
         runScript(reporterName, QString::fromLatin1(reporterScript)
                                     .arg(m_connection.baseService(), objectPath, objectInterface));
+    if (!m_valid)
+        return;
+    // KWin runs the script a moment later: the first report is awaited (briefly, at start), so
+    // that the first copy already knows its application.
+    QEventLoop firstReport;
+    QTimer::singleShot(firstReportTimeoutMs, &firstReport, &QEventLoop::quit);
+    connect(this, &KWinWorkspace::activeWindowReported, &firstReport, &QEventLoop::quit);
+    firstReport.exec(QEventLoop::ExcludeUserInputEvents);
 }
 
 KWinWorkspace::~KWinWorkspace()
@@ -198,12 +209,14 @@ void KWinWorkspace::activeWindowChanged(const QString &internalId, const QString
             entry && entry->categories.contains(QStringLiteral("TerminalEmulator"));
     }
 
-    std::lock_guard lock(m_mutex);
+    std::unique_lock lock(m_mutex);
     auto number = m_numbers.constFind(internalId);
     if (number == m_numbers.cend())
         number = m_numbers.insert(internalId, quint32(m_numbers.size() + 1));
     application.windowID = *number;
     m_active = std::move(active);
+    lock.unlock();
+    Q_EMIT activeWindowReported(pid);
 }
 
 void KWinWorkspace::windowClosed(const QString &internalId)
@@ -257,6 +270,46 @@ bool KWinWorkspace::isTerminated(const RunningApplication &application)
 {
     std::lock_guard lock(m_mutex);
     return m_closed.contains(application.windowID);
+}
+
+KWinPanelWindowSystem::KWinPanelWindowSystem(std::unique_ptr<PanelWindowSystem> x11,
+                                             KWinWorkspace &workspace)
+    : m_x11(std::move(x11))
+{
+    connect(&workspace, &KWinWorkspace::activeWindowReported, this,
+            &KWinPanelWindowSystem::onActiveWindow);
+}
+
+KWinPanelWindowSystem::~KWinPanelWindowSystem() = default;
+
+void KWinPanelWindowSystem::watchClicksElsewhere(quintptr ownWindowId,
+                                                 std::function<void()> onClick)
+{
+    m_onElsewhere = onClick;
+    m_panelWasActive = false;
+    m_x11->watchClicksElsewhere(ownWindowId, std::move(onClick));
+}
+
+void KWinPanelWindowSystem::stopWatchingClicks()
+{
+    m_onElsewhere = nullptr;
+    m_x11->stopWatchingClicks();
+}
+
+void KWinPanelWindowSystem::onActiveWindow(qint64 processID)
+{
+    if (!m_onElsewhere)
+        return;
+    if (processID == qint64(::getpid())) {
+        m_panelWasActive = true;
+        return;
+    }
+    if (!m_panelWasActive)
+        return; // the window that was in front, reported before the panel's turn came
+    m_panelWasActive = false;
+    // Called from the event loop, as a click elsewhere is.
+    const auto elsewhere = m_onElsewhere;
+    elsewhere();
 }
 
 KWinCaretSource::KWinCaretSource(std::unique_ptr<CaretSource> accessibility,

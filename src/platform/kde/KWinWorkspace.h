@@ -1,6 +1,7 @@
 #pragma once
 
 #include "panel/CaretSource.h"
+#include "panel/PanelWindowSystem.h"
 #include "platform/Workspace.h"
 
 #include <QDBusConnection>
@@ -10,6 +11,7 @@
 #include <QSet>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -53,6 +55,10 @@ public:
     };
     std::optional<ActiveWindow> activeWindow() const;
 
+Q_SIGNALS:
+    // KWin's active window changed (or moved): `processID` is its process, 0 for none.
+    void activeWindowReported(qint64 processID);
+
     // The calls of the reporting script.
 public Q_SLOTS:
     // `place` is "pid x11 x y width height", x11 being 1 for an XWayland window; an empty id
@@ -83,6 +89,39 @@ private:
     std::optional<Active> m_active;
     QHash<QString, quint32> m_numbers; // KWin's ids by window number's owner
     QSet<quint32> m_closed;
+};
+
+// The panel's window on KWin's XWayland: KWin keeps XWayland's keyboard focus on the panel when
+// it gives the keyboard to a native window, so the X11 window system never sees the panel lose
+// it; KWin's own report of its active window closes the panel instead, as a click elsewhere
+// does. Everything else is the X11 window system's.
+class KWinPanelWindowSystem : public QObject, public PanelWindowSystem
+{
+    Q_OBJECT
+
+public:
+    KWinPanelWindowSystem(std::unique_ptr<PanelWindowSystem> x11, KWinWorkspace &workspace);
+    ~KWinPanelWindowSystem() override;
+
+    bool hasCompositor() const override { return m_x11->hasCompositor(); }
+    void preparePanelWindow(quintptr windowId) override { m_x11->preparePanelWindow(windowId); }
+    void activate(quintptr windowId) override { m_x11->activate(windowId); }
+    bool isPointerButtonDown() const override { return m_x11->isPointerButtonDown(); }
+    bool isFocusOnOwnWindow(quintptr ownWindowId) const override
+    {
+        return m_x11->isFocusOnOwnWindow(ownWindowId);
+    }
+    void watchClicksElsewhere(quintptr ownWindowId, std::function<void()> onClick) override;
+    void stopWatchingClicks() override;
+
+private:
+    void onActiveWindow(qint64 processID);
+
+    std::unique_ptr<PanelWindowSystem> m_x11;
+    std::function<void()> m_onElsewhere;
+    // Whether KWin has reported the panel active since the watch began: only then does another
+    // window's turn mean the panel lost the keyboard.
+    bool m_panelWasActive = false;
 };
 
 // The text cursor in a KDE Plasma session: a native Wayland application gives it relative to
