@@ -96,15 +96,15 @@ std::shared_ptr<const sway::SwayIpc> addSwayServices(Platform &platform, const Q
         return nullptr;
     platform.workspace = std::make_unique<sway::SwayWorkspace>(ipc, ownBundleID, ownName);
     platform.hotKeys = std::make_unique<sway::SwayHotKeyService>(ipc, toggleCommand());
+    // Without a virtual keyboard the chosen entry is only copied, and the panel says why: XTest
+    // would reach XWayland's windows alone.
     auto keyboard = std::make_unique<wayland::VirtualKeyboard>();
-    if (keyboard->isAvailable()) {
-        platform.accessibility = std::make_unique<CompositorInputPermission>(*keyboard);
-        platform.keySynth = std::move(keyboard);
-        platform.note += QStringLiteral(" Atalho, colagem e janela ativa pelo sway.");
-    } else {
-        platform.note += QStringLiteral(" Atalho e janela ativa pelo sway; sem teclado virtual, a "
-                                        "colagem só alcança as janelas do XWayland.");
-    }
+    platform.note += keyboard->isAvailable()
+                         ? QStringLiteral(" Atalho, colagem e janela ativa pelo sway.")
+                         : QStringLiteral(" Atalho e janela ativa pelo sway; sem teclado virtual, "
+                                          "o item escolhido só é copiado.");
+    platform.accessibility = std::make_unique<CompositorInputPermission>(*keyboard);
+    platform.keySynth = std::move(keyboard);
     return ipc;
 }
 
@@ -126,14 +126,14 @@ kde::KWinWorkspace *addKWinServices(Platform &platform, const QString &ownBundle
     const bool hotKey = kde::KGlobalAccelHotKeyService::isAvailable();
     if (hotKey)
         platform.hotKeys = std::make_unique<kde::KGlobalAccelHotKeyService>(ownBundleID, ownName);
+    // Without fake input (a program not installed with its desktop entry) the chosen entry is
+    // only copied, and the panel says why.
     auto fakeInput = std::make_unique<wayland::KWinFakeInput>();
     const bool paste = fakeInput->isAvailable();
-    if (paste) {
-        platform.accessibility = std::make_unique<CompositorInputPermission>(*fakeInput);
-        platform.keySynth = std::move(fakeInput);
-    }
-    const QString withoutPaste = QStringLiteral("; sem a entrada simulada do KWin, a colagem só "
-                                                "alcança as janelas do XWayland.");
+    platform.accessibility = std::make_unique<CompositorInputPermission>(*fakeInput);
+    platform.keySynth = std::move(fakeInput);
+    const QString withoutPaste = QStringLiteral("; sem a entrada simulada do KWin, o item "
+                                                "escolhido só é copiado.");
     if (hotKey && paste)
         platform.note += QStringLiteral(" Atalho, colagem e janela ativa pelo KWin.");
     else if (hotKey)
