@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QSocketNotifier>
 
 #include <cerrno>
 #include <cstring>
@@ -12,6 +13,8 @@
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
+
+#include <utility>
 
 namespace tessaly::sway {
 
@@ -36,6 +39,8 @@ public:
     Socket(const Socket &) = delete;
     Socket &operator=(const Socket &) = delete;
     int fd() const { return m_fd; }
+    // Hands the descriptor over: it is no longer closed here.
+    int release() { return std::exchange(m_fd, -1); }
 
 private:
     int m_fd;
@@ -121,28 +126,46 @@ bool SwayIpc::isReachable() const
     return request(Message::GetVersion).has_value();
 }
 
-std::optional<QByteArray> SwayIpc::request(Message message, const QByteArray &payload) const
+namespace {
+
+// A non-blocking connection to sway's socket; -1 when it cannot be made.
+int connectTo(const QString &socketPath)
 {
-    const QByteArray path = QFile::encodeName(m_socketPath);
+    const QByteArray path = QFile::encodeName(socketPath);
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     if (path.isEmpty() || size_t(path.size()) >= sizeof address.sun_path)
-        return std::nullopt;
+        return -1;
     std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
-    const Clock::time_point deadline = Clock::now() + m_timeout;
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0)
+        return -1;
+    if (::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0 &&
+        !(errno == EAGAIN || errno == EINPROGRESS)) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
 
-    Socket socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
-    if (socket.fd() < 0)
-        return std::nullopt;
-    if (::connect(socket.fd(), reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0 &&
-        !(errno == EAGAIN || errno == EINPROGRESS))
-        return std::nullopt;
-
+QByteArray messageOf(SwayIpc::Message message, const QByteArray &payload)
+{
     QByteArray bytes(magic, sizeof magic);
     const quint32 header[] = {quint32(payload.size()), quint32(message)};
     bytes.append(reinterpret_cast<const char *>(header), sizeof header);
     bytes.append(payload);
-    if (!writeAll(socket.fd(), bytes, deadline))
+    return bytes;
+}
+
+} // namespace
+
+std::optional<QByteArray> SwayIpc::request(Message message, const QByteArray &payload) const
+{
+    const Clock::time_point deadline = Clock::now() + m_timeout;
+    Socket socket(connectTo(m_socketPath));
+    if (socket.fd() < 0)
+        return std::nullopt;
+    if (!writeAll(socket.fd(), messageOf(message, payload), deadline))
         return std::nullopt;
 
     char answerHeader[headerSize];
@@ -205,6 +228,81 @@ std::optional<QString> SwayIpc::config() const
     if (!document.isObject())
         return std::nullopt;
     return document.object().value(QStringLiteral("config")).toString();
+}
+
+SwayFocusEvents::SwayFocusEvents(const QString &socketPath, QObject *parent) : QObject(parent)
+{
+    Socket socket(connectTo(socketPath));
+    if (socket.fd() < 0)
+        return;
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(500);
+    if (!writeAll(socket.fd(),
+                  messageOf(SwayIpc::Message::Subscribe, QByteArrayLiteral(R"(["window"])")),
+                  deadline))
+        return;
+    // sway answers the subscription first; the events follow.
+    char header[headerSize];
+    quint32 length = 0;
+    if (!readExactly(socket.fd(), header, headerSize, deadline))
+        return;
+    std::memcpy(&length, header + sizeof magic, sizeof length);
+    QByteArray answer(qsizetype(qMin(length, maximumAnswer)), Qt::Uninitialized);
+    if (length > maximumAnswer ||
+        !readExactly(socket.fd(), answer.data(), answer.size(), deadline) ||
+        !answer.contains("true"))
+        return;
+    m_fd = socket.release();
+    m_notifier = std::make_unique<QSocketNotifier>(m_fd, QSocketNotifier::Read);
+    connect(m_notifier.get(), &QSocketNotifier::activated, this, &SwayFocusEvents::readEvents);
+}
+
+SwayFocusEvents::~SwayFocusEvents()
+{
+    m_notifier.reset();
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+void SwayFocusEvents::readEvents()
+{
+    char chunk[16384];
+    for (;;) {
+        const ssize_t got = ::recv(m_fd, chunk, sizeof chunk, 0);
+        if (got > 0) {
+            m_pending.append(chunk, qsizetype(got));
+            continue;
+        }
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got == 0 || (got < 0 && errno != EAGAIN)) {
+            m_notifier->setEnabled(false); // sway went away
+            return;
+        }
+        break;
+    }
+    // Whole events only; one bigger than any answer ends the subscription.
+    while (m_pending.size() >= headerSize) {
+        quint32 length = 0;
+        std::memcpy(&length, m_pending.constData() + sizeof magic, sizeof length);
+        if (std::memcmp(m_pending.constData(), magic, sizeof magic) != 0 ||
+            length > maximumAnswer) {
+            m_notifier->setEnabled(false);
+            m_pending.clear();
+            return;
+        }
+        if (m_pending.size() < headerSize + qsizetype(length))
+            return;
+        const QJsonObject event =
+            QJsonDocument::fromJson(m_pending.mid(headerSize, qsizetype(length))).object();
+        m_pending.remove(0, headerSize + qsizetype(length));
+        if (event.value(QStringLiteral("change")).toString() == QStringLiteral("focus") &&
+            onFocus) {
+            onFocus(event.value(QStringLiteral("container"))
+                        .toObject()
+                        .value(QStringLiteral("pid"))
+                        .toInteger());
+        }
+    }
 }
 
 } // namespace tessaly::sway

@@ -2,10 +2,15 @@
 
 #include <QByteArray>
 #include <QJsonObject>
+#include <QObject>
 #include <QString>
 
 #include <chrono>
+#include <functional>
+#include <memory>
 #include <optional>
+
+class QSocketNotifier;
 
 namespace tessaly::sway {
 
@@ -18,6 +23,7 @@ public:
     enum class Message : quint32
     {
         RunCommand = 0,
+        Subscribe = 2,
         GetTree = 4,
         GetVersion = 7,
         GetConfig = 9,
@@ -45,6 +51,29 @@ public:
 private:
     QString m_socketPath;
     std::chrono::milliseconds m_timeout;
+};
+
+// sway's window events, on a connection of their own that the event loop reads: each change
+// of the focused window, with its process. Subscribed while an instance lives.
+class SwayFocusEvents : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit SwayFocusEvents(const QString &socketPath, QObject *parent = nullptr);
+    ~SwayFocusEvents() override;
+
+    // Whether sway took the subscription.
+    bool isValid() const { return m_fd >= 0; }
+    // Run from the event loop with the process of each window that takes the focus.
+    std::function<void(qint64 processID)> onFocus;
+
+private:
+    void readEvents();
+
+    int m_fd = -1;
+    std::unique_ptr<QSocketNotifier> m_notifier;
+    QByteArray m_pending;
 };
 
 } // namespace tessaly::sway

@@ -6,6 +6,8 @@
 #include <QGuiApplication>
 #include <QWindow>
 
+#include <unistd.h>
+
 namespace tessaly::sway {
 
 namespace {
@@ -80,6 +82,9 @@ bool SwayPanelWindowSystem::settle()
         m_timesInPlace = 0;
         return false; // not mapped yet
     }
+    // A focus event sway sent before the subscription began is seen here.
+    if (panel->value(QStringLiteral("focused")).toBool())
+        m_panelWasFocused = true;
     const QRect content = SwayWorkspace::contentRect(*panel);
     if (content.topLeft() == wanted)
         return ++m_timesInPlace >= settledAfter;
@@ -109,11 +114,33 @@ bool SwayPanelWindowSystem::isFocusOnOwnWindow(quintptr ownWindowId) const
 void SwayPanelWindowSystem::watchClicksElsewhere(quintptr ownWindowId,
                                                  std::function<void()> onClick)
 {
+    m_onElsewhere = onClick;
+    m_panelWasFocused = false;
+    if (!m_focus) {
+        m_focus = std::make_unique<SwayFocusEvents>(m_ipc->socketPath());
+        m_focus->onFocus = [this](qint64 processID) {
+            if (!m_onElsewhere)
+                return;
+            if (processID == qint64(::getpid())) {
+                m_panelWasFocused = true;
+                return;
+            }
+            // Only once the panel had the keyboard: the window in front may be reported late.
+            if (!m_panelWasFocused)
+                return;
+            m_panelWasFocused = false;
+            const auto elsewhere = m_onElsewhere;
+            elsewhere();
+        };
+    }
     m_x11->watchClicksElsewhere(ownWindowId, std::move(onClick));
 }
 
 void SwayPanelWindowSystem::stopWatchingClicks()
 {
+    // Nothing is read while the panel is hidden.
+    m_onElsewhere = nullptr;
+    m_focus.reset();
     m_x11->stopWatchingClicks();
 }
 

@@ -6,16 +6,20 @@
 #include <QPoint>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 
 namespace tessaly::sway {
 
+class SwayFocusEvents;
 class SwayIpc;
 
 // The panel's window on sway's XWayland. sway centres every floating window it maps, and again
 // at each change an X11 client asks for, ignoring the place asked for: for a moment after each
 // showing the panel is watched in sway's tree and moved, over IPC, to the place the program
-// chose whenever it is elsewhere. Everything else is the X11 window system's.
+// chose whenever it is elsewhere. While it is shown, sway's focus events close it when another
+// window takes the keyboard, as a click elsewhere does: XWayland does not always tell the panel.
+// Everything else is the X11 window system's.
 class SwayPanelWindowSystem : public QObject, public PanelWindowSystem
 {
     Q_OBJECT
@@ -42,6 +46,9 @@ private:
     std::shared_ptr<const SwayIpc> m_ipc;
     quintptr m_window = 0;
     QPoint m_wanted;
+    std::unique_ptr<SwayFocusEvents> m_focus;
+    std::function<void()> m_onElsewhere;
+    bool m_panelWasFocused = false;
     int m_attemptsLeft = 0;
     int m_timesInPlace = 0;
     QTimer m_retry;
