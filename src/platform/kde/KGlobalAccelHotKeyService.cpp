@@ -1,6 +1,7 @@
 #include "platform/kde/KGlobalAccelHotKeyService.h"
 
 #include "hotkey/KeyboardLayout.h"
+#include "platform/dbus/BoundedCall.h"
 
 #include <QDBusArgument>
 #include <QDBusMessage>
@@ -16,8 +17,6 @@ const QString service = QStringLiteral("org.kde.kglobalaccel");
 const QString path = QStringLiteral("/kglobalaccel");
 const QString interface = QStringLiteral("org.kde.KGlobalAccel");
 const QString componentInterface = QStringLiteral("org.kde.kglobalaccel.Component");
-// Every call waits at most this long for the service.
-constexpr int callTimeoutMs = 500;
 
 // setShortcut's flags: the action is present (its application runs), and the keys given are
 // the ones to use, not those the service remembers.
@@ -27,12 +26,7 @@ constexpr uint noAutoloading = 4;
 std::optional<QDBusMessage> call(QDBusConnection &connection, const QString &method,
                                  const QVariantList &arguments)
 {
-    QDBusMessage message = QDBusMessage::createMethodCall(service, path, interface, method);
-    message.setArguments(arguments);
-    QDBusMessage reply = connection.call(message, QDBus::Block, callTimeoutMs);
-    if (reply.type() != QDBusMessage::ReplyMessage)
-        return std::nullopt;
-    return reply;
+    return dbus::call(connection, service, path, interface, method, arguments);
 }
 
 // The keys with a fixed name, by key position, as Qt names them.
@@ -71,12 +65,7 @@ KGlobalAccelHotKeyService::~KGlobalAccelHotKeyService()
 
 bool KGlobalAccelHotKeyService::isAvailable(QDBusConnection connection)
 {
-    QDBusMessage message = QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameHasOwner"));
-    message.setArguments({service});
-    const QDBusMessage reply = connection.call(message, QDBus::Block, callTimeoutMs);
-    return reply.type() == QDBusMessage::ReplyMessage && reply.arguments().value(0).toBool();
+    return dbus::hasOwner(connection, service);
 }
 
 std::optional<int> KGlobalAccelHotKeyService::qtKeyOf(const HotKeyCombo &combo)

@@ -1,5 +1,6 @@
 #include "platform/kde/KWinWorkspace.h"
 
+#include "platform/dbus/BoundedCall.h"
 #include "platform/xdg/DesktopEntries.h"
 
 #include <QDBusMessage>
@@ -20,7 +21,6 @@ const QString objectPath = QStringLiteral("/br/com/norvale/tessaly/KWinWindows")
 const QString objectInterface = QStringLiteral("br.com.norvale.tessaly.KWinWindows");
 const QString reporterName = QStringLiteral("br.com.norvale.tessaly-active-window");
 const QString activatorName = QStringLiteral("br.com.norvale.tessaly-activate");
-constexpr int callTimeoutMs = 500;
 constexpr int firstReportTimeoutMs = 1000;
 
 // Reports the active window, and its place while it is active, to the program.
@@ -76,12 +76,7 @@ std::optional<QDBusMessage> call(QDBusConnection &connection, const QString &pat
                                  const QString &interface, const QString &method,
                                  const QVariantList &arguments)
 {
-    QDBusMessage message = QDBusMessage::createMethodCall(kwinService, path, interface, method);
-    message.setArguments(arguments);
-    QDBusMessage reply = connection.call(message, QDBus::Block, callTimeoutMs);
-    if (reply.type() != QDBusMessage::ReplyMessage)
-        return std::nullopt;
-    return reply;
+    return dbus::call(connection, kwinService, path, interface, method, arguments);
 }
 
 } // namespace
@@ -120,12 +115,7 @@ KWinWorkspace::~KWinWorkspace()
 
 bool KWinWorkspace::isAvailable(QDBusConnection connection)
 {
-    QDBusMessage message = QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameHasOwner"));
-    message.setArguments({kwinService});
-    const QDBusMessage reply = connection.call(message, QDBus::Block, callTimeoutMs);
-    return reply.type() == QDBusMessage::ReplyMessage && reply.arguments().value(0).toBool();
+    return dbus::hasOwner(connection, kwinService);
 }
 
 bool KWinWorkspace::runScript(const QString &name, const QString &text)
