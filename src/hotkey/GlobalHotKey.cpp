@@ -11,7 +11,7 @@ GlobalHotKey::GlobalHotKey(std::unique_ptr<HotKeyService> service, QObject *pare
     : QObject(parent), m_service(std::move(service))
 {
     m_settleTimer.setSingleShot(true);
-    m_settleTimer.setInterval(keyboardSettleMs);
+    m_settleTimer.setInterval(defaultKeyboardSettle);
     connect(&m_settleTimer, &QTimer::timeout, this, &GlobalHotKey::grabAgain);
 }
 

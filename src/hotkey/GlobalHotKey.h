@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QTimer>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -32,7 +33,7 @@ class GlobalHotKey : public QObject
 
 public:
     // How long a burst of keyboard changes must be quiet before the combination is grabbed again.
-    static constexpr int keyboardSettleMs = 200;
+    static constexpr std::chrono::milliseconds defaultKeyboardSettle{200};
 
     explicit GlobalHotKey(std::unique_ptr<HotKeyService> service = nullptr,
                           QObject *parent = nullptr);
@@ -41,6 +42,10 @@ public:
     // The one instance for the life of the process (never released). The application gives it
     // its service at start (setService); until then every registration is refused.
     static GlobalHotKey &shared();
+
+    std::chrono::milliseconds keyboardSettle() const { return m_settleTimer.intervalAsDuration(); }
+    // Tests shorten the wait; the program keeps the default.
+    void setKeyboardSettle(std::chrono::milliseconds settle) { m_settleTimer.setInterval(settle); }
 
     // Replaces the service; a registration made through the previous one is gone with it.
     void setService(std::unique_ptr<HotKeyService> service);

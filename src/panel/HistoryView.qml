@@ -202,6 +202,7 @@ Item {
 
                 NumberAnimation {
                     id: scrollAnimation
+                    objectName: "scrollAnimation"
                     target: list
                     property: "contentY"
                     duration: 120

@@ -107,12 +107,12 @@ void PanelController::paste(const ClipItem &item, bool plainText,
         m_workspace.activate(*target)) {
         // Sent once the application has the keyboard, and at the latest after the activation
         // delay; never sooner than the usual delay.
-        QTimer::singleShot(keystrokeDelayMs, this, [this, target, paste] {
-            sendKeystrokeWhenReady(target, keystrokeDelayMs, paste);
+        QTimer::singleShot(m_delays.keystroke, this, [this, target, paste] {
+            sendKeystrokeWhenReady(target, m_delays.keystroke, paste);
         });
         return;
     }
-    QTimer::singleShot(keystrokeDelayMs, this, [this, target, paste] {
+    QTimer::singleShot(m_delays.keystroke, this, [this, target, paste] {
         if (keystrokeStillWanted(paste))
             m_pasteService.sendPasteKeystroke(target);
     });
@@ -124,18 +124,18 @@ bool PanelController::keystrokeStillWanted(quint64 paste) const
     return paste == m_pasteGeneration && !m_window.isVisible();
 }
 
-void PanelController::sendKeystrokeWhenReady(std::optional<RunningApplication> target, int waitedMs,
-                                             quint64 paste)
+void PanelController::sendKeystrokeWhenReady(std::optional<RunningApplication> target,
+                                             std::chrono::milliseconds waited, quint64 paste)
 {
     if (!keystrokeStillWanted(paste))
         return;
-    if (waitedMs >= activationDelayMs || !target || m_workspace.isActive(*target) ||
+    if (waited >= m_delays.activation || !target || m_workspace.isActive(*target) ||
         m_workspace.isTerminated(*target)) {
         m_pasteService.sendPasteKeystroke(target);
         return;
     }
-    QTimer::singleShot(activationPollMs, this, [this, target, waitedMs, paste] {
-        sendKeystrokeWhenReady(target, waitedMs + activationPollMs, paste);
+    QTimer::singleShot(m_delays.activationPoll, this, [this, target, waited, paste] {
+        sendKeystrokeWhenReady(target, waited + m_delays.activationPoll, paste);
     });
 }
 

@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -43,16 +44,23 @@ public:
         PanelPlacer &placer;
     };
 
-    // How long the paste keystroke waits after the panel closed, and how long it waits at most
-    // for an application it had to activate.
-    static constexpr int keystrokeDelayMs = 60;
-    static constexpr int activationDelayMs = 220;
-    static constexpr int activationPollMs = 10;
+    // How long the paste keystroke waits after the panel closed, how long it waits at most for
+    // an application it had to activate, and how often it looks whether that one is in front.
+    struct Delays
+    {
+        std::chrono::milliseconds keystroke{60};
+        std::chrono::milliseconds activation{220};
+        std::chrono::milliseconds activationPoll{10};
+    };
 
     // Becomes the model's actions and drives the window; both must outlive the controller.
     PanelController(const Services &services, PanelModel &model, PanelWindow &window,
                     QObject *parent = nullptr);
     ~PanelController() override;
+
+    const Delays &delays() const { return m_delays; }
+    // Tests shorten the delays; the program keeps the ones above.
+    void setDelays(const Delays &delays) { m_delays = delays; }
 
     PanelModel &model() const { return m_model; }
     bool isVisible() const;
@@ -89,8 +97,8 @@ public:
     std::function<void()> beep;
 
 private:
-    void sendKeystrokeWhenReady(std::optional<RunningApplication> target, int waitedMs,
-                                quint64 paste);
+    void sendKeystrokeWhenReady(std::optional<RunningApplication> target,
+                                std::chrono::milliseconds waited, quint64 paste);
     bool keystrokeStillWanted(quint64 paste) const;
     void pasteNth(int n, bool plainText);
 
@@ -102,6 +110,7 @@ private:
     PanelPlacer &m_placer;
     PanelModel &m_model;
     PanelWindow &m_window;
+    Delays m_delays;
     std::optional<RunningApplication> m_targetApp;
     // Counts pastes and openings: a keystroke still waiting for its delay is dropped when the
     // panel opened again or another paste began meanwhile.

@@ -17,7 +17,7 @@ namespace tessaly {
 
 namespace {
 
-constexpr int refreshIntervalMs = 1000;
+constexpr std::chrono::milliseconds statusRefreshInterval{1000};
 
 QString escaped(const QString &text)
 {
@@ -29,7 +29,7 @@ QString escaped(const QString &text)
 SettingsView::SettingsView(const Services &services, QObject *parent)
     : QObject(parent), m_services(services)
 {
-    m_refreshTimer.setInterval(refreshIntervalMs);
+    m_refreshTimer.setInterval(statusRefreshInterval);
     connect(&m_refreshTimer, &QTimer::timeout, this, &SettingsView::refreshStatus);
 
     // At construction only an enabled login item counts; the first refresh applies the rest.

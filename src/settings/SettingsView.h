@@ -9,6 +9,7 @@
 #include <QVariantList>
 #include <QtQml/qqmlregistration.h>
 
+#include <chrono>
 #include <functional>
 
 namespace tessaly {
@@ -141,6 +142,15 @@ public:
     // it while it is shown and nothing of it runs while it is hidden. Starting refreshes at once.
     void setActive(bool active);
     bool isActive() const { return m_refreshTimer.isActive(); }
+    // How often the states are read again while shown (every second; tests shorten it).
+    std::chrono::milliseconds refreshInterval() const
+    {
+        return m_refreshTimer.intervalAsDuration();
+    }
+    void setRefreshInterval(std::chrono::milliseconds interval)
+    {
+        m_refreshTimer.setInterval(interval);
+    }
 
     // The key names in the texts follow the current keyboard layout.
     void refreshTexts() { Q_EMIT welcomeTextChanged(); }

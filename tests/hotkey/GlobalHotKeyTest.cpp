@@ -25,6 +25,7 @@ protected:
         auto service = std::make_unique<FakeHotKeyService>();
         m_service = service.get();
         m_hotKey = std::make_unique<GlobalHotKey>(std::move(service));
+        m_hotKey->setKeyboardSettle(std::chrono::milliseconds(20));
         m_hotKey->onPressed = [this] { ++m_presses; };
     }
 
@@ -147,7 +148,7 @@ TEST_F(GlobalHotKeyTest, KeyboardChangesGrabAgainOnceSettled)
     m_hotKey->unregister();
     const int grabsAfter = m_service->grabCalls;
     m_service->changeKeyboard();
-    QTest::qWait(GlobalHotKey::keyboardSettleMs + 100);
+    QTest::qWait(int(m_hotKey->keyboardSettle().count()) + 50);
     EXPECT_EQ(m_service->grabCalls, grabsAfter);
 }
 
@@ -192,7 +193,7 @@ TEST_F(GlobalHotKeyTest, RegisteringWhileSuspendedWaitsForTheEnd)
     m_hotKey->resume();
     EXPECT_EQ(m_service->grabbed, controlCommandSpace);
     const int grabs = m_service->grabCalls;
-    QTest::qWait(GlobalHotKey::keyboardSettleMs + 100);
+    QTest::qWait(int(m_hotKey->keyboardSettle().count()) + 50);
     EXPECT_EQ(m_service->grabCalls, grabs);
 }
 

@@ -75,6 +75,9 @@ protected:
             PanelController::Services{store, settings, pasteService, workspace, accessibility,
                                       placer},
             *model, window);
+        // Short delays keep the tests quick; each wait below outlasts them.
+        controller->setDelays({std::chrono::milliseconds(1), std::chrono::milliseconds(30),
+                               std::chrono::milliseconds(1)});
         controller->beep = [this] { ++beeps; };
         controller->onOpenSettings = [this] { ++settingsOpened; };
 
@@ -204,13 +207,16 @@ TEST_F(PanelControllerTest, TheKeystrokeReachesTheActivatedTargetAfterItsDelay)
     panel.processID = QCoreApplication::applicationPid();
     workspace.setFrontmost(panel);
     workspace.setHoldActivations(true);
+    PanelController::Delays patient = controller->delays();
+    patient.activation = std::chrono::hours(1);
+    controller->setDelays(patient);
 
     window.press(36);
     ASSERT_EQ(workspace.activations().size(), 1);
     EXPECT_EQ(workspace.activations()[0].windowID, 77u);
     // The target takes its time to come to the front: no keystroke before it has the keyboard
     // (or the activation delay ran out).
-    waitUntil([] { return false; }, 120);
+    waitUntil([] { return false; }, 40);
     EXPECT_TRUE(keys.keystrokes.isEmpty());
     workspace.setHoldActivations(false);
     workspace.activate(*controller->targetApp());
@@ -219,6 +225,8 @@ TEST_F(PanelControllerTest, TheKeystrokeReachesTheActivatedTargetAfterItsDelay)
 
     // An application that never comes forward still gets the keystroke, at the latest after
     // the activation delay.
+    patient.activation = std::chrono::milliseconds(30);
+    controller->setDelays(patient);
     keys.keystrokes.clear();
     controller->show();
     workspace.setFrontmost(panel);
@@ -233,7 +241,7 @@ TEST_F(PanelControllerTest, AutomaticPastingOffOrUntrustedOnlyCopies)
     settings.setAutoPaste(false);
     controller->show();
     window.press(36);
-    waitUntil([] { return false; }, 150);
+    waitUntil([] { return false; }, 40);
     EXPECT_EQ(written(), QStringLiteral("só copiar"));
     EXPECT_TRUE(keys.keystrokes.isEmpty());
 
@@ -242,7 +250,7 @@ TEST_F(PanelControllerTest, AutomaticPastingOffOrUntrustedOnlyCopies)
     controller->show();
     EXPECT_FALSE(controller->model().accessibilityTrusted()) << "the banner shows";
     window.press(36);
-    waitUntil([] { return false; }, 150);
+    waitUntil([] { return false; }, 40);
     EXPECT_TRUE(keys.keystrokes.isEmpty());
     EXPECT_EQ(accessibility.calls, QStringList{QStringLiteral("request")});
 }
@@ -376,7 +384,7 @@ TEST_F(PanelControllerTest, AKeystrokeStillWaitingIsDroppedWhenThePanelOpensAgai
     controller->show();
     window.press(36);
     controller->show(); // the hot key again, before the keystroke's delay ran out
-    waitUntil([] { return false; }, 400);
+    waitUntil([] { return false; }, 80);
     EXPECT_TRUE(keys.keystrokes.isEmpty()) << "Ctrl+V would land in the panel's search field";
 
     // Once the panel is closed, a paste sends its keystroke again.

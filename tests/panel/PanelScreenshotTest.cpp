@@ -93,7 +93,9 @@ protected:
         // Selecting once the view is up scrolls the selected card into view.
         if (scene.selected >= 0) {
             harness.model.setSelectedID(uuidText(scene.items.at(scene.selected).id));
-            QTest::qWait(250);
+            QObject *scroll = view.rootObject()->findChild<QObject *>("scrollAnimation");
+            ASSERT_TRUE(scroll);
+            ASSERT_TRUE(QTest::qWaitFor([&] { return !scroll->property("running").toBool(); }));
         }
         if (scene.hovered >= 0) {
             QQuickItem *card = harness.card(scene.hovered);

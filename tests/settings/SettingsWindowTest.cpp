@@ -220,6 +220,7 @@ TEST_F(SettingsWindowTest, IsAFixedWindowThatClosingOnlyHidesAndThatRunsNothingW
 {
     SettingsWindowController &settingsWindow = window();
     ASSERT_TRUE(settingsWindow.isReady());
+    settingsWindow.view().setRefreshInterval(std::chrono::milliseconds(50));
     EXPECT_EQ(view().title(), "Ajustes do Tessaly");
     EXPECT_EQ(view().minimumSize(), QSize(540, 680));
     EXPECT_EQ(view().maximumSize(), QSize(540, 680));
@@ -239,7 +240,7 @@ TEST_F(SettingsWindowTest, IsAFixedWindowThatClosingOnlyHidesAndThatRunsNothingW
     EXPECT_FALSE(view().isVisible());
     EXPECT_FALSE(settingsWindow.view().isActive());
     const int queries = accessibility.trustQueries;
-    QTest::qWait(1200);
+    QTest::qWait(150);
     EXPECT_EQ(accessibility.trustQueries, queries) << "nothing runs while the window is hidden";
 
     // A later request shows the same window; it never turns the welcome off.
@@ -247,7 +248,7 @@ TEST_F(SettingsWindowTest, IsAFixedWindowThatClosingOnlyHidesAndThatRunsNothingW
     EXPECT_EQ(&view(), shown);
     EXPECT_TRUE(view().isVisible());
     EXPECT_TRUE(settingsWindow.state().showWelcome());
-    QTest::qWait(1100);
+    QTest::qWait(120);
     EXPECT_GT(accessibility.trustQueries, queries) << "the states are read again while shown";
 
     // Ctrl+W closes, Ctrl+Q quits; other keys pass to the form.
@@ -394,14 +395,19 @@ TEST_F(SettingsWindowTest, TheDataSectionFollowsTheHistoryAndTheIgnoreListKeepsI
     };
     scrollToEnd();
     QTest::qWait(50);
+    // The dialog's buttons take clicks once its opening transition has ended.
+    const auto opened = [&] {
+        QObject *dialog = view().rootObject()->findChild<QObject *>("wipeConfirmation");
+        return QTest::qWaitFor([&] { return dialog && dialog->property("opened").toBool(); });
+    };
     click("wipeButton");
     ASSERT_TRUE(form.confirmWipe());
-    QTest::qWait(300); // the dialog's opening transition
+    ASSERT_TRUE(opened());
     click("cancelWipeButton");
     EXPECT_TRUE(QTest::qWaitFor([&] { return !form.confirmWipe(); }, 1000));
     EXPECT_EQ(form.storedItemsText(), "3 (3 fixados)");
     click("wipeButton");
-    QTest::qWait(300);
+    ASSERT_TRUE(opened());
     click("confirmWipeButton");
     EXPECT_EQ(form.storedItemsText(), "0");
     EXPECT_FALSE(form.confirmWipe());

@@ -6,6 +6,7 @@ import Tessaly.Settings
 
 // The confirmation of "Apagar tudo…": shown while the view asks for it.
 Dialog {
+    objectName: "wipeConfirmation"
     id: dialog
 
     required property SettingsView view
