@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QQmlEngine>
 #include <QTest>
+#include <QtQuickTest/quicktest.h>
 
 #include <iostream>
 
@@ -103,11 +104,11 @@ QStringList PanelViewHarness::texts(const QString &objectName, QQuickItem *from)
 
 void PanelViewHarness::settle()
 {
-    for (int i = 0; i < 5; ++i) {
-        QCoreApplication::processEvents();
-        if (m_view && m_view->isExposed())
-            QTest::qWait(10);
-    }
+    // The queued work first, then the layout it asked for.
+    QCoreApplication::processEvents();
+    if (m_view && m_view->isExposed())
+        QQuickTest::qWaitForPolish(m_view.get());
+    QCoreApplication::processEvents();
 }
 
 } // namespace tessaly::test
