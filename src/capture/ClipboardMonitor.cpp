@@ -45,11 +45,18 @@ ClipboardMonitor::~ClipboardMonitor()
     m_worker.reset(); // joins; queued readings see dropPending and end at once
 }
 
+void ClipboardMonitor::setInterval(std::chrono::milliseconds interval)
+{
+    m_interval = interval;
+    if (m_timer)
+        m_timer->setInterval(interval);
+}
+
 void ClipboardMonitor::start()
 {
     m_lastChangeCount = m_pasteboard.changeCount();
     m_timer = std::make_unique<QTimer>();
-    m_timer->setInterval(pollInterval);
+    m_timer->setInterval(m_interval);
     m_timer->setTimerType(Qt::CoarseTimer);
     connect(m_timer.get(), &QTimer::timeout, this, &ClipboardMonitor::tick);
     m_timer->start();

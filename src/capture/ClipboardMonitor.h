@@ -48,6 +48,10 @@ public:
     // to the store (shutdown).
     void finish();
 
+    // How often the change count is compared (tests shorten it).
+    std::chrono::milliseconds interval() const { return m_interval; }
+    void setInterval(std::chrono::milliseconds interval);
+
     // One tick: reads the change count and, for a new change, starts its reading.
     void tick();
 
@@ -83,6 +87,7 @@ private:
     AppSettings &m_settings;
     Pasteboard &m_pasteboard;
     Workspace *m_workspace;
+    std::chrono::milliseconds m_interval = pollInterval;
     std::unique_ptr<QTimer> m_timer;
     qint64 m_lastChangeCount;
     qint64 m_ownChangeCount = -1;

@@ -115,6 +115,7 @@ TEST_F(ClipboardMonitorTest, TheTimerFindsChangesThatWereNotAnnounced)
 {
     pasteboard.setAnnouncesChanges(false);
     auto monitor = makeMonitor();
+    monitor->setInterval(std::chrono::milliseconds(5));
     monitor->start();
     pasteboard.copyText(QStringLiteral("polled"));
     EXPECT_TRUE(waitUntil([&] { return !store->items().isEmpty(); }, 3000));
