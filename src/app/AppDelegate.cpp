@@ -2,6 +2,7 @@
 
 #include "app/SingleInstance.h"
 #include "app/StatusItemController.h"
+#include "app/Version.h"
 #include "capture/ClipboardMonitor.h"
 #include "capture/FieldPaste.h"
 #include "capture/Pasteboard.h"

@@ -2,6 +2,7 @@
 #include "app/CommandLine.h"
 #include "app/SingleInstance.h"
 #include "app/StallReporter.h"
+#include "app/Version.h"
 #include "history/HistoryStore.h"
 #include "platform/Platform.h"
 #include "platform/posix/MemoryRelease.h"
@@ -94,6 +95,8 @@ int main(int argc, char *argv[])
     // The main thread's stalls, when asked for (diagnostics and tests).
     const auto stallReporter = StallReporter::fromEnvironment();
 
+    // The history keeps as many unpinned entries as the settings say, read at every trim.
+    HistoryStore::shared().setLimitProvider([] { return AppSettings::shared().maxItems(); });
     AppDelegate delegate(AppSettings::shared(), HistoryStore::shared());
     int status = 0;
     QTimer::singleShot(0, &delegate, [&] {

@@ -4,7 +4,6 @@
 #include "history/PayloadCoding.h"
 #include "history/PrivateFiles.h"
 #include "history/ThumbnailCache.h"
-#include "settings/AppSettings.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,7 +20,7 @@ HistoryStore::HistoryStore(const QString &directory, QObject *parent)
     : QObject(parent), m_directory(directory),
       m_payloadDirectory(directory + QStringLiteral("/Items")),
       m_indexPath(directory + QStringLiteral("/history.json")),
-      m_limit([] { return AppSettings::shared().maxItems(); }), m_clock(&Instant::now),
+      m_clock(&Instant::now),
       m_latestIndexGeneration(std::make_shared<std::atomic<quint64>>(0)),
       m_io(std::make_unique<SerialQueue>(QStringLiteral("br.com.norvale.tessaly.io")))
 {

@@ -46,8 +46,8 @@ public:
     QString payloadPath(const QUuid &id) const;
     QString thumbnailPath(const QUuid &id) const;
 
-    // The limit on unpinned entries, asked at every trim. Defaults to the shared settings'
-    // maxItems.
+    // The limit on unpinned entries, asked at every trim. The program gives the shared store the
+    // shared settings' maxItems (main.cpp); without a provider the limit is 1.
     void setLimitProvider(LimitProvider provider);
     // The source of "now" (tests pin it).
     void setClock(Clock clock);

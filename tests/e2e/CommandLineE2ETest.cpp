@@ -3,6 +3,7 @@
 // running program that does not answer, and no graphical session at all.
 
 #include "TessalyProcessTest.h"
+#include "app/Version.h"
 
 #include <QElapsedTimer>
 
