@@ -8,6 +8,7 @@
 #include "app/AppDelegate.h"
 #include "history/HistoryStore.h"
 #include "hotkey/HotKeyCombo.h"
+#include "hotkey/KeyPosition.h"
 #include "panel/HistoryPanel.h"
 #include "panel/PanelController.h"
 #include "platform/x11/X11KeySynth.h"
@@ -56,7 +57,7 @@ int main(int argc, char **argv)
             QObject::connect(view, &QQuickWindow::frameSwapped, [&] { drawn = true; });
         QElapsedTimer timer;
         timer.start();
-        keys.sendKeystroke(9, HotKeyCombo::commandFlag | HotKeyCombo::shiftFlag);
+        keys.sendKeystroke(KeyPosition::V, HotKeyCombo::commandFlag | HotKeyCombo::shiftFlag);
         const bool ok = test::waitUntil([&] { return drawn && view->isVisible(); }, 5000);
         const double ms = double(timer.nsecsElapsed()) / 1e6;
         QObject::disconnect(connection);

@@ -180,6 +180,126 @@ const QSet<QString> &ClipboardReader::richTextTypes()
     return types;
 }
 
+namespace {
+
+// The type rules: a change marked transient or generated is never recorded, a concealed one
+// (passwords) not while concealed changes are ignored.
+bool skippedForTypes(const QSet<QString> &types, const ReadOptions &options)
+{
+    if (intersects(types, ClipboardReader::alwaysSkipTypes()))
+        return true;
+    return options.ignoreConcealed && intersects(types, ClipboardReader::concealedTypes());
+}
+
+// The source rules: nothing copied inside this program, nor in an application the user ignores.
+bool skippedForSource(const std::optional<RunningApplication> &source, const ReadOptions &options)
+{
+    if (!source || !source->bundleID)
+        return false;
+    if (options.ownBundleID && *options.ownBundleID == *source->bundleID)
+        return true;
+    return options.ignoredBundleIDs.contains(*source->bundleID);
+}
+
+// What decides the entry: the files, else the text, else (with no visible text) the first image
+// type on the clipboard and its data.
+struct DecidingContent
+{
+    QList<QUrl> fileURLs;
+    std::optional<QString> string;
+    QString imageType;
+    std::optional<QByteArray> imageData;
+};
+
+DecidingContent readDecidingContent(PasteboardReading &reading, const QSet<QString> &types)
+{
+    DecidingContent content;
+    content.fileURLs = reading.fileURLs(ClipboardReader::largestRepresentation);
+    if (!content.fileURLs.isEmpty())
+        return content;
+    content.string = reading.string(ClipboardReader::largestRepresentation);
+    if (!isBlank(content.string))
+        return content;
+    for (const QString &type : ClipboardReader::imageTypes()) {
+        if (types.contains(type)) {
+            content.imageType = type;
+            break;
+        }
+    }
+    if (!content.imageType.isEmpty())
+        content.imageData = reading.data(content.imageType, ClipboardReader::largestRepresentation);
+    return content;
+}
+
+// The snapshot: every representation of every item, within the limits; absent when none could
+// be read.
+std::optional<Capture> snapshot(PasteboardReading &reading)
+{
+    const std::optional<QList<QStringList>> items = reading.items();
+    if (!items)
+        return std::nullopt;
+    Capture capture;
+    for (qsizetype index = 0; index < items->size(); ++index) {
+        PayloadItem item;
+        for (const QString &type : items->at(index)) {
+            const qint64 room = std::min(ClipboardReader::largestRepresentation,
+                                         ClipboardReader::largestSnapshot - capture.byteSize);
+            const std::optional<QByteArray> bytes = reading.data(index, type, room);
+            if (!bytes)
+                continue; // none, or over a limit: later, smaller ones may still fit
+            item.insert(type, *bytes);
+            capture.byteSize += bytes->size();
+        }
+        if (!item.isEmpty())
+            capture.payload.items.append(item);
+    }
+    if (capture.payload.items.isEmpty())
+        return std::nullopt;
+    return capture;
+}
+
+// The entry's kind, text, hash and image from what decides it; false when there is nothing to
+// record (no files, no visible text and no readable image).
+bool classifyContent(const DecidingContent &content, Capture &capture)
+{
+    if (!content.fileURLs.isEmpty()) {
+        QStringList paths;
+        QStringList names;
+        for (const QUrl &url : content.fileURLs) {
+            paths.append(filePath(url));
+            names.append(lastPathComponent(paths.last()));
+        }
+        capture.kind = ClipKind::File;
+        capture.filePaths = paths;
+        capture.text = names.join(u'\n');
+        capture.hash = ClipboardReader::hash(QByteArray("file:") + paths.join(u'\n').toUtf8());
+        return true;
+    }
+    if (!isBlank(content.string)) {
+        const QString &string = *content.string;
+        capture.kind = ClipboardReader::classify(string);
+        capture.text = string.size() > ClipboardReader::longestText
+                           ? Graphemes::prefix(string, ClipboardReader::longestText)
+                           : string;
+        capture.hash = ClipboardReader::hash(QByteArray("text:") + string.toUtf8());
+        return true;
+    }
+    if (content.imageType.isEmpty() || !content.imageData)
+        return false;
+    capture.kind = ClipKind::Image;
+    capture.hash = ClipboardReader::hash(*content.imageData);
+    if (auto thumbnail =
+            ClipboardReader::makeThumbnail(*content.imageData, ClipboardReader::thumbnailSize)) {
+        capture.thumbnailPNG = thumbnail->png;
+        capture.thumbnailImage = thumbnail->image;
+        capture.imageWidth = thumbnail->width;
+        capture.imageHeight = thumbnail->height;
+    }
+    return true;
+}
+
+} // namespace
+
 std::optional<Capture> ClipboardReader::read(PasteboardReading &reading, Workspace *workspace,
                                              const ReadOptions &options)
 {
@@ -188,106 +308,33 @@ std::optional<Capture> ClipboardReader::read(PasteboardReading &reading, Workspa
     if (typeList.isEmpty())
         return std::nullopt;
     const QSet<QString> types(typeList.cbegin(), typeList.cend());
-    if (intersects(types, alwaysSkipTypes()))
-        return std::nullopt;
-    if (options.ignoreConcealed && intersects(types, concealedTypes()))
+    if (skippedForTypes(types, options))
         return std::nullopt;
 
     // The source application, asked once.
     std::optional<RunningApplication> source;
     if (workspace)
         source = workspace->frontmostApplication();
-    if (source && source->bundleID) {
-        if (options.ownBundleID && *options.ownBundleID == *source->bundleID)
-            return std::nullopt; // copied inside this program
-        if (options.ignoredBundleIDs.contains(*source->bundleID))
-            return std::nullopt;
-    }
+    if (skippedForSource(source, options))
+        return std::nullopt;
 
     // What decides the entry is read before the rest of the snapshot, so that an owner that
     // runs out of time while offering dozens of conversions still yields the right entry, or
     // none at all.
-    const QList<QUrl> fileURLs = reading.fileURLs(largestRepresentation);
-    std::optional<QString> string;
-    std::optional<QByteArray> imageData;
-    QString imageType;
-    if (fileURLs.isEmpty()) {
-        string = reading.string(largestRepresentation);
-        if (isBlank(string)) {
-            for (const QString &type : imageTypes()) {
-                if (types.contains(type)) {
-                    imageType = type;
-                    break;
-                }
-            }
-            if (!imageType.isEmpty())
-                imageData = reading.data(imageType, largestRepresentation);
-        }
-    }
+    const DecidingContent content = readDecidingContent(reading, types);
     if (reading.isInterrupted())
         return std::nullopt;
 
-    // The snapshot: every representation of every item, within the limits.
-    const std::optional<QList<QStringList>> items = reading.items();
-    if (!items)
+    std::optional<Capture> capture = snapshot(reading);
+    if (!capture)
         return std::nullopt;
-    ClipPayload payload;
-    qint64 total = 0;
-    for (qsizetype index = 0; index < items->size(); ++index) {
-        PayloadItem item;
-        for (const QString &type : items->at(index)) {
-            const qint64 room = std::min(largestRepresentation, largestSnapshot - total);
-            const std::optional<QByteArray> bytes = reading.data(index, type, room);
-            if (!bytes)
-                continue; // none, or over a limit: later, smaller ones may still fit
-            item.insert(type, *bytes);
-            total += bytes->size();
-        }
-        if (!item.isEmpty())
-            payload.items.append(item);
-    }
-    if (payload.items.isEmpty())
-        return std::nullopt;
-
-    Capture capture;
-    capture.payload = payload;
-    capture.byteSize = total;
-    capture.hasRichText = intersects(types, richTextTypes());
+    capture->hasRichText = intersects(types, richTextTypes());
     if (source) {
-        capture.sourceBundleID = source->bundleID;
-        capture.sourceAppName = source->localizedName;
+        capture->sourceBundleID = source->bundleID;
+        capture->sourceAppName = source->localizedName;
     }
-
-    if (!fileURLs.isEmpty()) {
-        QStringList paths;
-        QStringList names;
-        for (const QUrl &url : fileURLs) {
-            paths.append(filePath(url));
-            names.append(lastPathComponent(paths.last()));
-        }
-        capture.kind = ClipKind::File;
-        capture.filePaths = paths;
-        capture.text = names.join(u'\n');
-        capture.hash = hash(QByteArray("file:") + paths.join(u'\n').toUtf8());
-    } else if (!isBlank(string)) {
-        capture.kind = classify(*string);
-        capture.text =
-            string->size() > longestText ? Graphemes::prefix(*string, longestText) : *string;
-        capture.hash = hash(QByteArray("text:") + string->toUtf8());
-    } else if (!imageType.isEmpty()) {
-        if (!imageData)
-            return std::nullopt;
-        capture.kind = ClipKind::Image;
-        capture.hash = hash(*imageData);
-        if (auto thumbnail = makeThumbnail(*imageData, thumbnailSize)) {
-            capture.thumbnailPNG = thumbnail->png;
-            capture.thumbnailImage = thumbnail->image;
-            capture.imageWidth = thumbnail->width;
-            capture.imageHeight = thumbnail->height;
-        }
-    } else {
+    if (!classifyContent(content, *capture))
         return std::nullopt;
-    }
     return capture;
 }
 

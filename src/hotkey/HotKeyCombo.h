@@ -1,5 +1,7 @@
 #pragma once
 
+#include "hotkey/KeyPosition.h"
+
 #include <QByteArray>
 #include <QMetaType>
 #include <QObject>
@@ -9,8 +11,8 @@
 
 namespace tessaly {
 
-// The global shortcut: a physical key position (the stored virtual key code; 9 is the V key)
-// and modifier flag bits. Stored and compared in this encoding everywhere; the X11 layer
+// The global shortcut: a physical key position (the stored key code, one of KeyPosition's) and
+// modifier flag bits. Stored and compared in this encoding everywhere; the X11 layer
 // translates at its edge.
 struct HotKeyCombo
 {
@@ -28,7 +30,7 @@ public:
     // The four bits that carry meaning.
     static constexpr quint64 significantFlags = shiftFlag | controlFlag | optionFlag | commandFlag;
 
-    static constexpr quint16 defaultKeyCode = 9;
+    static constexpr quint16 defaultKeyCode = KeyPosition::V;
     static constexpr quint64 defaultModifiers = commandFlag | shiftFlag;
 
     quint16 keyCode = defaultKeyCode;
@@ -37,7 +39,7 @@ public:
     constexpr HotKeyCombo() = default;
     constexpr HotKeyCombo(quint16 key, quint64 mods) : keyCode(key), modifiers(mods) {}
 
-    // ⇧⌘V: key code 9 with command and shift.
+    // ⇧⌘V: the V key with command and shift.
     static constexpr HotKeyCombo defaultCombo() { return {}; }
 
     bool hasShift() const { return modifiers & shiftFlag; }

@@ -1,6 +1,7 @@
 #include "hotkey/HotKeyRecorder.h"
 
 #include "hotkey/GlobalHotKey.h"
+#include "hotkey/KeyPosition.h"
 #include "hotkey/KeyboardLayout.h"
 #include "settings/AppSettings.h"
 
@@ -8,7 +9,6 @@ namespace tessaly {
 
 namespace {
 
-constexpr quint16 escapeKey = 53;
 // A hot key needs one of these held, unless it is a function key.
 constexpr quint64 requiredFlags =
     HotKeyCombo::commandFlag | HotKeyCombo::optionFlag | HotKeyCombo::controlFlag;
@@ -91,7 +91,7 @@ bool HotKeyRecorder::handleKeyPress(quint16 keyCode, quint64 modifiers)
 {
     if (!m_recording)
         return false;
-    if (keyCode == escapeKey) {
+    if (keyCode == KeyPosition::Escape) {
         stop();
         return true;
     }

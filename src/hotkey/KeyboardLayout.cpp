@@ -1,5 +1,6 @@
 #include "hotkey/KeyboardLayout.h"
 
+#include "hotkey/KeyPosition.h"
 #include "hotkey/KeyboardLayoutSource.h"
 
 #include <mutex>
@@ -27,11 +28,20 @@ const QHash<quint16, QString> &specialKeys()
 {
     static const QHash<quint16, QString> keys = [] {
         QHash<quint16, QString> table{
-            {36, QStringLiteral("↩")},  {48, QStringLiteral("⇥")},  {49, QStringLiteral("Espaço")},
-            {51, QStringLiteral("⌫")},  {53, QStringLiteral("⎋")},  {117, QStringLiteral("⌦")},
-            {123, QStringLiteral("←")}, {124, QStringLiteral("→")}, {125, QStringLiteral("↓")},
-            {126, QStringLiteral("↑")}, {115, QStringLiteral("↖")}, {119, QStringLiteral("↘")},
-            {116, QStringLiteral("⇞")}, {121, QStringLiteral("⇟")},
+            {KeyPosition::Return, QStringLiteral("↩")},
+            {KeyPosition::Tab, QStringLiteral("⇥")},
+            {KeyPosition::Space, QStringLiteral("Espaço")},
+            {KeyPosition::Backspace, QStringLiteral("⌫")},
+            {KeyPosition::Escape, QStringLiteral("⎋")},
+            {KeyPosition::ForwardDelete, QStringLiteral("⌦")},
+            {KeyPosition::LeftArrow, QStringLiteral("←")},
+            {KeyPosition::RightArrow, QStringLiteral("→")},
+            {KeyPosition::DownArrow, QStringLiteral("↓")},
+            {KeyPosition::UpArrow, QStringLiteral("↑")},
+            {KeyPosition::Home, QStringLiteral("↖")},
+            {KeyPosition::End, QStringLiteral("↘")},
+            {KeyPosition::PageUp, QStringLiteral("⇞")},
+            {KeyPosition::PageDown, QStringLiteral("⇟")},
         };
         const QList<quint16> &functionKeys = functionKeyCodes();
         for (int i = 0; i < functionKeys.size(); ++i)
@@ -43,8 +53,9 @@ const QHash<quint16, QString> &specialKeys()
 
 const QList<quint16> &functionKeyCodes()
 {
-    static const QList<quint16> codes{122, 120, 99,  118, 96,  97,  98, 100, 101, 109,
-                                      103, 111, 105, 107, 113, 106, 64, 79,  80,  90};
+    using namespace KeyPosition;
+    static const QList<quint16> codes{F1,  F2,  F3,  F4,  F5,  F6,  F7,  F8,  F9,  F10,
+                                      F11, F12, F13, F14, F15, F16, F17, F18, F19, F20};
     return codes;
 }
 
@@ -105,7 +116,7 @@ std::optional<quint16> keyCode(const QString &text)
     const auto layout = currentLayout();
     if (!layout)
         return std::nullopt;
-    for (quint16 code = 0; code < 128; ++code) {
+    for (quint16 code = 0; code < KeyPosition::count; ++code) {
         const auto produced = characterIn(*layout, code);
         if (produced && produced->toLower() == text)
             return code;

@@ -12,7 +12,7 @@ namespace tessaly {
 class KeyboardLayoutSource;
 
 // Key names for the user and the keys of the current keyboard layout. Key codes are stored key
-// positions (9 is the V key, 49 the space bar), whatever the layout.
+// positions (KeyPosition::V, KeyPosition::Space …), whatever the layout.
 //
 // The layout is read from a process-wide source that the application installs at start (the X11
 // one) and tests replace with a fake; with no source installed no key types anything.

@@ -2,6 +2,7 @@
 
 #include "history/HistoryStore.h"
 #include "hotkey/HotKeyCombo.h"
+#include "hotkey/KeyPosition.h"
 #include "panel/PanelModel.h"
 #include "panel/PanelPlacer.h"
 #include "panel/PanelWindow.h"
@@ -15,19 +16,81 @@ namespace tessaly {
 
 namespace {
 
-// Key positions of the key table.
-namespace Key {
-constexpr quint16 returnKey = 36;
-constexpr quint16 tab = 48;
-constexpr quint16 backspace = 51;
-constexpr quint16 escape = 53;
-constexpr quint16 keypadEnter = 76;
-constexpr quint16 pageUp = 116;
-constexpr quint16 forwardDelete = 117;
-constexpr quint16 pageDown = 121;
-constexpr quint16 down = 125;
-constexpr quint16 up = 126;
-} // namespace Key
+// What a key does in the open panel.
+enum class PanelCommand
+{
+    PasteSelected, // Shift: as plain text
+    CycleFilter,   // Shift: backwards
+    RemoveSelected,
+    ClearSearchOrClose, // clears a search, else closes the panel
+    MoveSelection,      // by the argument's rows
+    PasteNth,           // the argument's visible entry, counted from 1; Shift: as plain text
+    TogglePin,
+    OpenSettings,
+    Close,
+};
+
+struct KeyAction
+{
+    PanelCommand command;
+    int argument = 0;
+};
+
+// Keys known by their position, with or without modifiers (unless the entry needs Ctrl).
+constexpr struct
+{
+    quint16 position;
+    bool needsCommand;
+    KeyAction action;
+} positionKeys[] = {
+    {KeyPosition::Return, false, {PanelCommand::PasteSelected}},
+    {KeyPosition::KeypadEnter, false, {PanelCommand::PasteSelected}},
+    {KeyPosition::Tab, false, {PanelCommand::CycleFilter}},
+    // Plain Backspace is the search field's own.
+    {KeyPosition::Backspace, true, {PanelCommand::RemoveSelected}},
+    {KeyPosition::Escape, false, {PanelCommand::ClearSearchOrClose}},
+    {KeyPosition::PageUp, false, {PanelCommand::MoveSelection, -5}},
+    {KeyPosition::ForwardDelete, false, {PanelCommand::RemoveSelected}},
+    {KeyPosition::PageDown, false, {PanelCommand::MoveSelection, 5}},
+    {KeyPosition::DownArrow, false, {PanelCommand::MoveSelection, 1}},
+    {KeyPosition::UpArrow, false, {PanelCommand::MoveSelection, -1}},
+};
+
+// Ctrl with the key that types this on the current layout.
+constexpr struct
+{
+    QStringView characters;
+    PanelCommand command;
+} characterKeys[] = {
+    {u"p", PanelCommand::TogglePin},
+    {u",", PanelCommand::OpenSettings},
+    {u"w", PanelCommand::Close},
+};
+
+// What the key does; absent for keys the panel leaves to its search field.
+std::optional<KeyAction> actionOf(const PanelKey &key)
+{
+    const bool command = key.modifiers & HotKeyCombo::commandFlag;
+    for (const auto &entry : positionKeys) {
+        if (entry.position == key.keyCode) {
+            if (entry.needsCommand && !command)
+                return std::nullopt;
+            return entry.action;
+        }
+    }
+
+    if (!command)
+        return std::nullopt;
+    bool isNumber = false;
+    const int n = key.characters.toInt(&isNumber);
+    if (isNumber && n >= 1 && n <= 9)
+        return KeyAction{PanelCommand::PasteNth, n};
+    for (const auto &entry : characterKeys) {
+        if (key.characters == entry.characters)
+            return KeyAction{entry.command};
+    }
+    return std::nullopt; // the search field's cut, copy, paste, select all …
+}
 
 } // namespace
 
@@ -150,74 +213,48 @@ void PanelController::pasteNth(int n, bool plainText)
 
 bool PanelController::handleKey(const PanelKey &key)
 {
+    const auto action = actionOf(key);
+    if (!action)
+        return false;
     const bool shift = key.modifiers & HotKeyCombo::shiftFlag;
-    const bool command = key.modifiers & HotKeyCombo::commandFlag;
-
-    switch (key.keyCode) {
-    case Key::returnKey:
-    case Key::keypadEnter:
+    switch (action->command) {
+    case PanelCommand::PasteSelected:
         if (const auto item = m_model.selectedItem()) {
             hide();
             paste(*item, shift, m_targetApp);
         }
-        return true;
-    case Key::tab:
+        break;
+    case PanelCommand::CycleFilter:
         m_model.cycleFilter(!shift);
-        return true;
-    case Key::backspace:
-        if (!command)
-            return false; // the search field's own backspace
+        break;
+    case PanelCommand::RemoveSelected:
         if (const auto item = m_model.selectedItem())
             remove(*item);
-        return true;
-    case Key::escape:
+        break;
+    case PanelCommand::ClearSearchOrClose:
         if (!m_model.query().isEmpty())
             m_model.setQuery(QString());
         else
             hide();
-        return true;
-    case Key::pageUp:
-        m_model.moveSelection(-5);
-        return true;
-    case Key::forwardDelete:
-        if (const auto item = m_model.selectedItem())
-            remove(*item);
-        return true;
-    case Key::pageDown:
-        m_model.moveSelection(5);
-        return true;
-    case Key::down:
-        m_model.moveSelection(1);
-        return true;
-    case Key::up:
-        m_model.moveSelection(-1);
-        return true;
-    default:
         break;
-    }
-
-    if (!command)
-        return false;
-    bool isNumber = false;
-    const int n = key.characters.toInt(&isNumber);
-    if (isNumber && n >= 1 && n <= 9) {
-        pasteNth(n, shift);
-        return true;
-    }
-    if (key.characters == u"p") {
+    case PanelCommand::MoveSelection:
+        m_model.moveSelection(action->argument);
+        break;
+    case PanelCommand::PasteNth:
+        pasteNth(action->argument, shift);
+        break;
+    case PanelCommand::TogglePin:
         if (const auto item = m_model.selectedItem())
             togglePin(*item);
-        return true;
-    }
-    if (key.characters == u",") {
+        break;
+    case PanelCommand::OpenSettings:
         openSettings();
-        return true;
-    }
-    if (key.characters == u"w") {
+        break;
+    case PanelCommand::Close:
         hide();
-        return true;
+        break;
     }
-    return false; // the search field's cut, copy, paste, select all …
+    return true;
 }
 
 void PanelController::paste(const ClipItem &item, bool plainText)

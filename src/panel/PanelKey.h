@@ -6,10 +6,10 @@
 
 namespace tessaly {
 
-// A key press as the panel's key table reads it: the stored key position (36 Return, 53 Escape,
-// 9 the V key …), the modifier flags held (command = Ctrl, shift, option = Alt, control =
-// Super), and what the key types with no modifier, lower-cased ("p", "3", ","; empty for keys
-// that type nothing).
+// A key press as the panel's key table reads it: the stored key position (KeyPosition::Return,
+// KeyPosition::Escape, KeyPosition::V …), the modifier flags held (command = Ctrl, shift, option =
+// Alt, control = Super), and what the key types with no modifier, lower-cased ("p", "3", ","; empty
+// for keys that type nothing).
 struct PanelKey
 {
     quint16 keyCode = 0;

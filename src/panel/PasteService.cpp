@@ -5,6 +5,7 @@
 #include "history/HistoryStore.h"
 #include "hotkey/GlobalHotKey.h"
 #include "hotkey/HotKeyCombo.h"
+#include "hotkey/KeyPosition.h"
 #include "hotkey/KeyboardLayout.h"
 #include "panel/KeySynth.h"
 
@@ -17,7 +18,7 @@ namespace tessaly {
 namespace {
 
 // The V key of a US keyboard: the paste key when no key of the current layout types "v".
-constexpr quint16 fallbackVKey = 9;
+constexpr quint16 fallbackVKey = KeyPosition::V;
 
 // Terminal emulators by the last part of their id or their window class, lower-cased.
 const QSet<QString> &knownTerminals()

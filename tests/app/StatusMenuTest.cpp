@@ -1,5 +1,6 @@
 #include "app/StatusMenu.h"
 #include "fakes/SampleClips.h"
+#include "hotkey/KeyPosition.h"
 
 #include <gtest/gtest.h>
 
@@ -109,9 +110,9 @@ TEST(StatusMenu, EntrySymbolsAndTheHotKeyFollowWhatTheyShow)
     EXPECT_EQ(StatusMenu::symbolFor(test::sampleFiles({u"/a"_s}, now)), u"doc");
 
     // ⌃⌥ + the key: Super and Alt; no character, no key shown.
-    EXPECT_EQ(StatusMenu::hotKeySequence(HotKeyCombo(9, 0xC0000), u"v"_s).toString(),
+    EXPECT_EQ(StatusMenu::hotKeySequence(HotKeyCombo(KeyPosition::V, 0xC0000), u"v"_s).toString(),
               u"Meta+Alt+V"_s);
-    EXPECT_EQ(StatusMenu::hotKeySequence(HotKeyCombo(9, 0x120000), u"ç"_s).toString(),
+    EXPECT_EQ(StatusMenu::hotKeySequence(HotKeyCombo(KeyPosition::V, 0x120000), u"ç"_s).toString(),
               u"Ctrl+Shift+Ç"_s);
     EXPECT_TRUE(StatusMenu::hotKeySequence(HotKeyCombo(), std::nullopt).isEmpty());
 }

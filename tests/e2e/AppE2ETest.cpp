@@ -4,6 +4,7 @@
 #include "X11TestClient.h"
 #include "history/IndexCoding.h"
 #include "history/PrivateFiles.h"
+#include "hotkey/KeyPosition.h"
 #include "support/E2ETest.h"
 #include "support/TestSupport.h"
 
@@ -135,7 +136,7 @@ TEST_F(AppE2ETest, RunsOnWhenTheHotKeyIsTaken)
 {
     test::X11TestClient other;
     ASSERT_TRUE(other.isValid());
-    const auto v = other.keymap().x11KeyCode(9);
+    const auto v = other.keymap().x11KeyCode(KeyPosition::V);
     const auto modifiers = other.keymap().x11Modifiers(0x120000);
     ASSERT_TRUE(v && modifiers);
     ASSERT_TRUE(other.grabKey(*v, *modifiers));

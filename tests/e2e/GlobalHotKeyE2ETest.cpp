@@ -1,4 +1,5 @@
 #include "hotkey/GlobalHotKey.h"
+#include "hotkey/KeyPosition.h"
 #include "platform/x11/X11HotKeyService.h"
 
 #include "e2e/X11TestClient.h"
@@ -38,7 +39,7 @@ protected:
         };
         m_client = std::make_unique<X11TestClient>();
         ASSERT_TRUE(m_client->isValid());
-        m_vKey = *m_client->keymap().x11KeyCode(9);
+        m_vKey = *m_client->keymap().x11KeyCode(KeyPosition::V);
     }
 
     void TearDown() override
@@ -201,24 +202,25 @@ TEST_F(GlobalHotKeyE2ETest, EachModifierAndAFunctionKeyAlone)
 {
     // option + command + Space is Alt+Ctrl+Space.
     ASSERT_TRUE(m_hotKey->registerCombo(
-        HotKeyCombo(49, HotKeyCombo::optionFlag | HotKeyCombo::commandFlag)));
+        HotKeyCombo(KeyPosition::Space, HotKeyCombo::optionFlag | HotKeyCombo::commandFlag)));
     press(QStringLiteral("ctrl+alt+space"));
     ASSERT_TRUE(waitForPresses(1));
 
     // control + F5 is Super+F5.
-    ASSERT_TRUE(m_hotKey->registerCombo(HotKeyCombo(96, HotKeyCombo::controlFlag)));
+    ASSERT_TRUE(m_hotKey->registerCombo(HotKeyCombo(KeyPosition::F5, HotKeyCombo::controlFlag)));
     press(QStringLiteral("super+F5"));
     ASSERT_TRUE(waitForPresses(2));
 
     // F5 alone.
-    ASSERT_TRUE(m_hotKey->registerCombo(HotKeyCombo(96, 0)));
+    ASSERT_TRUE(m_hotKey->registerCombo(HotKeyCombo(KeyPosition::F5, 0)));
     press(QStringLiteral("F5"));
     ASSERT_TRUE(waitForPresses(3));
 }
 
 TEST_F(GlobalHotKeyE2ETest, KeysWithoutAnX11EquivalentAreRefused)
 {
-    EXPECT_FALSE(m_hotKey->registerCombo(HotKeyCombo(63, HotKeyCombo::commandFlag))); // fn
+    EXPECT_FALSE(m_hotKey->registerCombo(
+        HotKeyCombo(KeyPosition::Function, HotKeyCombo::commandFlag))); // fn
     EXPECT_FALSE(m_hotKey->registerCombo(HotKeyCombo(300, HotKeyCombo::commandFlag)));
     EXPECT_FALSE(m_hotKey->registerCombo(HotKeyCombo(52, HotKeyCombo::commandFlag)));
     EXPECT_TRUE(m_service->grabs().isEmpty());

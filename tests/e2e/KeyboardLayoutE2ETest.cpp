@@ -1,4 +1,5 @@
 #include "hotkey/HotKeyCombo.h"
+#include "hotkey/KeyPosition.h"
 #include "hotkey/KeyboardLayout.h"
 #include "platform/x11/X11KeyboardLayoutSource.h"
 
@@ -47,65 +48,67 @@ protected:
 TEST_F(KeyboardLayoutE2ETest, UsGermanAndFrenchLayoutsNameTheirKeys)
 {
     setLayout({QStringLiteral("us")});
-    EXPECT_EQ(KeyboardLayout::character(9), QStringLiteral("v"));
-    EXPECT_EQ(name(6), QStringLiteral("Z"));
-    EXPECT_EQ(name(16), QStringLiteral("Y"));
-    EXPECT_EQ(name(0), QStringLiteral("A"));
-    EXPECT_EQ(name(12), QStringLiteral("Q"));
-    EXPECT_EQ(name(27), QStringLiteral("-"));
-    EXPECT_EQ(name(50), QStringLiteral("`"));
-    EXPECT_EQ(name(89), QStringLiteral("7")); // keypad 7
-    EXPECT_EQ(name(49), QStringLiteral("Espaço"));
-    EXPECT_EQ(KeyboardLayout::keyCode(QStringLiteral("v")), 9);
+    EXPECT_EQ(KeyboardLayout::character(KeyPosition::V), QStringLiteral("v"));
+    EXPECT_EQ(name(KeyPosition::Z), QStringLiteral("Z"));
+    EXPECT_EQ(name(KeyPosition::Y), QStringLiteral("Y"));
+    EXPECT_EQ(name(KeyPosition::A), QStringLiteral("A"));
+    EXPECT_EQ(name(KeyPosition::Q), QStringLiteral("Q"));
+    EXPECT_EQ(name(KeyPosition::Minus), QStringLiteral("-"));
+    EXPECT_EQ(name(KeyPosition::Grave), QStringLiteral("`"));
+    EXPECT_EQ(name(KeyPosition::Keypad7), QStringLiteral("7"));
+    EXPECT_EQ(name(KeyPosition::Space), QStringLiteral("Espaço"));
+    EXPECT_EQ(KeyboardLayout::keyCode(QStringLiteral("v")), KeyPosition::V);
     EXPECT_EQ(HotKeyCombo::defaultCombo().displayString(), QStringLiteral("⇧⌘V"));
 
     setLayout({QStringLiteral("de")});
-    EXPECT_EQ(KeyboardLayout::character(6), QStringLiteral("y"));
-    EXPECT_EQ(name(6), QStringLiteral("Y"));
-    EXPECT_EQ(name(16), QStringLiteral("Z"));
-    EXPECT_EQ(name(41), QStringLiteral("Ö"));
-    EXPECT_EQ(name(50), QStringLiteral("^")); // dead circumflex, as its accent
-    EXPECT_EQ(name(24), QStringLiteral("´")); // dead acute
+    EXPECT_EQ(KeyboardLayout::character(KeyPosition::Z), QStringLiteral("y"));
+    EXPECT_EQ(name(KeyPosition::Z), QStringLiteral("Y"));
+    EXPECT_EQ(name(KeyPosition::Y), QStringLiteral("Z"));
+    EXPECT_EQ(name(KeyPosition::Semicolon), QStringLiteral("Ö"));
+    EXPECT_EQ(name(KeyPosition::Grave), QStringLiteral("^")); // dead circumflex, as its accent
+    EXPECT_EQ(name(KeyPosition::Equal), QStringLiteral("´")); // dead acute
     EXPECT_EQ(KeyboardLayout::keyCode(QStringLiteral("z")), 16);
-    EXPECT_EQ(KeyboardLayout::keyCode(QStringLiteral("v")), 9);
+    EXPECT_EQ(KeyboardLayout::keyCode(QStringLiteral("v")), KeyPosition::V);
 
     setLayout({QStringLiteral("fr")});
-    EXPECT_EQ(KeyboardLayout::character(12), QStringLiteral("a"));
-    EXPECT_EQ(name(12), QStringLiteral("A"));
-    EXPECT_EQ(name(0), QStringLiteral("Q"));
-    EXPECT_EQ(name(13), QStringLiteral("Z"));
-    EXPECT_EQ(name(18), QStringLiteral("&"));
-    EXPECT_EQ(name(33), QStringLiteral("^"));
+    EXPECT_EQ(KeyboardLayout::character(KeyPosition::Q), QStringLiteral("a"));
+    EXPECT_EQ(name(KeyPosition::Q), QStringLiteral("A"));
+    EXPECT_EQ(name(KeyPosition::A), QStringLiteral("Q"));
+    EXPECT_EQ(name(KeyPosition::W), QStringLiteral("Z"));
+    EXPECT_EQ(name(KeyPosition::Digit1), QStringLiteral("&"));
+    EXPECT_EQ(name(KeyPosition::LeftBracket), QStringLiteral("^"));
     EXPECT_EQ(KeyboardLayout::keyCode(QStringLiteral("m")), 41);
-    EXPECT_EQ(HotKeyCombo(12, HotKeyCombo::commandFlag).displayString(), QStringLiteral("⌘A"));
+    EXPECT_EQ(HotKeyCombo(KeyPosition::Q, HotKeyCombo::commandFlag).displayString(),
+              QStringLiteral("⌘A"));
 }
 
 TEST_F(KeyboardLayoutE2ETest, FindsTheKeyThatTypesVOnEveryLayout)
 {
     setLayout({QStringLiteral("-layout"), QStringLiteral("us"), QStringLiteral("-variant"),
                QStringLiteral("dvorak")});
-    EXPECT_EQ(KeyboardLayout::keyCode(QStringLiteral("v")), 47);
-    EXPECT_EQ(name(9), QStringLiteral("K"));
+    EXPECT_EQ(KeyboardLayout::keyCode(QStringLiteral("v")), KeyPosition::Period);
+    EXPECT_EQ(name(KeyPosition::V), QStringLiteral("K"));
 
-    // Without a layout that types ASCII letters, nothing types v: the paste falls back to 9.
+    // Without a layout that types ASCII letters, nothing types v: the paste falls back to the V
+    // key.
     setLayout({QStringLiteral("ru")});
     EXPECT_FALSE(KeyboardLayout::keyCode(QStringLiteral("v")));
-    EXPECT_EQ(name(9), QStringLiteral("М"));
+    EXPECT_EQ(name(KeyPosition::V), QStringLiteral("М"));
 }
 
 TEST_F(KeyboardLayoutE2ETest, UsesTheGroupThatTypesAsciiAndFollowsGroupSwitches)
 {
     // Russian first: the US group is the one that types ASCII letters.
     setLayout({QStringLiteral("-layout"), QStringLiteral("ru,us")});
-    EXPECT_EQ(KeyboardLayout::character(9), QStringLiteral("v"));
-    EXPECT_EQ(KeyboardLayout::keyCode(QStringLiteral("v")), 9);
+    EXPECT_EQ(KeyboardLayout::character(KeyPosition::V), QStringLiteral("v"));
+    EXPECT_EQ(KeyboardLayout::keyCode(QStringLiteral("v")), KeyPosition::V);
 
     setLayout({QStringLiteral("-layout"), QStringLiteral("us,de")});
     X11TestClient switcher;
     ASSERT_TRUE(switcher.isValid());
-    EXPECT_EQ(name(6), QStringLiteral("Z"));
+    EXPECT_EQ(name(KeyPosition::Z), QStringLiteral("Z"));
     switcher.lockGroup(1);
-    EXPECT_EQ(name(6), QStringLiteral("Y"));
+    EXPECT_EQ(name(KeyPosition::Z), QStringLiteral("Y"));
     switcher.lockGroup(0);
-    EXPECT_EQ(name(6), QStringLiteral("Z"));
+    EXPECT_EQ(name(KeyPosition::Z), QStringLiteral("Z"));
 }

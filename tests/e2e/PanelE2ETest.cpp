@@ -4,6 +4,7 @@
 
 #include "TessalyProcessTest.h"
 #include "X11TestClient.h"
+#include "hotkey/KeyPosition.h"
 #include "panel/PanelPosition.h"
 #include "platform/x11/X11KeySynth.h"
 #include "platform/x11/XcbConnection.h"
@@ -112,7 +113,7 @@ TEST_F(PanelE2ETest, NoClipboardOwnerHoldsUpThePanelOrTheNextCopy)
     const auto toggleAndTime = [&](bool shown) {
         QElapsedTimer elapsed;
         elapsed.start();
-        keys.sendKeystroke(9, 0x120000);
+        keys.sendKeystroke(tessaly::KeyPosition::V, 0x120000);
         while (panelViewable() != shown && elapsed.elapsed() < 10000)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         return elapsed.elapsed();
@@ -295,7 +296,7 @@ TEST_F(PanelE2ETest, TheStoredHotKeyOpensThePanelAndIsReleasedAtTheEnd)
 {
     // The stored combination is ⌃⌥ + the V key: Super+Alt+V on a PC keyboard.
     tessaly::AppSettings(temp.filePath(u"config/Tessaly/Tessaly.conf"_s))
-        .setHotKey(tessaly::HotKeyCombo(9, 0xC0000));
+        .setHotKey(tessaly::HotKeyCombo(tessaly::KeyPosition::V, 0xC0000));
     ASSERT_TRUE(startTessaly());
 
     // Pressed until the program has registered it (it starts while the test presses).
@@ -315,7 +316,7 @@ TEST_F(PanelE2ETest, TheStoredHotKeyOpensThePanelAndIsReleasedAtTheEnd)
     // Ending the program releases the combination for other applications.
     tessaly::test::X11TestClient other;
     ASSERT_TRUE(other.isValid());
-    const auto v = other.keymap().x11KeyCode(9);
+    const auto v = other.keymap().x11KeyCode(tessaly::KeyPosition::V);
     const auto stored = other.keymap().x11Modifiers(0xC0000);
     ASSERT_TRUE(v && stored);
     EXPECT_FALSE(other.grabKey(*v, *stored)) << "held while the program runs";

@@ -7,6 +7,7 @@
 #include "X11TestClient.h"
 
 #include "hotkey/HotKeyCombo.h"
+#include "hotkey/KeyPosition.h"
 #include "platform/x11/XcbConnection.h"
 #include "settings/AppSettings.h"
 
@@ -174,7 +175,8 @@ TEST_F(SettingsE2ETest, TheRecorderSetsAHotKeyThatWorksAtOnceAndEveryWayOutRegis
     copy(u"algo guardado"_s);
     ASSERT_TRUE(requestSettings());
     ASSERT_TRUE(settingsActive());
-    const HotKeyCombo ctrlAltK(40, HotKeyCombo::commandFlag | HotKeyCombo::optionFlag);
+    const HotKeyCombo ctrlAltK(tessaly::KeyPosition::K,
+                               HotKeyCombo::commandFlag | HotKeyCombo::optionFlag);
 
     // Space on the shortcut's button starts recording; Shift+V is refused and recording goes
     // on; Ctrl+Alt+K is taken.
@@ -197,7 +199,7 @@ TEST_F(SettingsE2ETest, TheRecorderSetsAHotKeyThatWorksAtOnceAndEveryWayOutRegis
     ASSERT_TRUE(settingsActive());
     key(u"space"_s);
     key(u"F5"_s);
-    ASSERT_TRUE(storedHotKeyIs(HotKeyCombo(96, 0)));
+    ASSERT_TRUE(storedHotKeyIs(HotKeyCombo(tessaly::KeyPosition::F5, 0)));
     EXPECT_TRUE(panelOpensWith(u"F5"_s));
 
     // A combination another client holds is stored but not registered; a free one is. (The
@@ -211,7 +213,7 @@ TEST_F(SettingsE2ETest, TheRecorderSetsAHotKeyThatWorksAtOnceAndEveryWayOutRegis
     ASSERT_TRUE(settingsActive());
     key(u"space"_s);
     key(u"ctrl+alt+j"_s);
-    ASSERT_TRUE(storedHotKeyIs(HotKeyCombo(38, ctrlAltK.modifiers)));
+    ASSERT_TRUE(storedHotKeyIs(HotKeyCombo(tessaly::KeyPosition::J, ctrlAltK.modifiers)));
     EXPECT_TRUE(waitUntil([&] { return showsWarning(); }, 1000))
         << "the warning shows within a second";
     key(u"space"_s);

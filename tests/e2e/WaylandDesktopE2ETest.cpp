@@ -3,6 +3,7 @@
 // of the seat (a virtual one here: sway's virtual-keyboard protocol, KWin's fake input).
 
 #include "hotkey/HotKeyCombo.h"
+#include "hotkey/KeyPosition.h"
 #include "panel/KeySynth.h"
 #include "platform/sway/SwayIpc.h"
 #include "platform/sway/SwayWorkspace.h"
@@ -35,12 +36,6 @@ namespace {
 
 using Compositor = test::WaylandCompositor::Kind;
 
-// Key positions of the keys the test presses.
-constexpr quint16 keyA = 0;
-constexpr quint16 keyB = 11;
-constexpr quint16 keyC = 8;
-constexpr quint16 keyV = 9;
-constexpr quint16 keyReturn = 36;
 constexpr quint64 ctrl = HotKeyCombo::commandFlag;
 
 // Where the native window is put, away from where the pointer (the screen's corner) and the
@@ -199,7 +194,7 @@ for (let i = 0; i < clients.length; ++i) {
     bool pressHotKey(KeySynth &keys) const
     {
         if (onSway()) // a key of the seat, which sway's binding takes
-            return keys.sendKeystroke(keyV, HotKeyCombo::defaultModifiers);
+            return keys.sendKeystroke(KeyPosition::V, HotKeyCombo::defaultModifiers);
         QDBusMessage invoke = QDBusMessage::createMethodCall(
             u"org.kde.kglobalaccel"_s, u"/component/br_com_norvale_tessaly"_s,
             u"org.kde.kglobalaccel.Component"_s, u"invokeShortcut"_s);
@@ -341,11 +336,11 @@ TEST_P(WaylandDesktopE2ETest, HotKeySourcePlaceAndPasteWorkWithNativeApplication
             },
             5000);
     };
-    ASSERT_TRUE(keys->sendKeystroke(keyA, 0));
-    ASSERT_TRUE(keys->sendKeystroke(keyB, 0));
+    ASSERT_TRUE(keys->sendKeystroke(KeyPosition::A, 0));
+    ASSERT_TRUE(keys->sendKeystroke(KeyPosition::B, 0));
     ASSERT_TRUE(targetSays("text ab", 5000)) << targetOutput.toStdString();
-    ASSERT_TRUE(keys->sendKeystroke(keyA, ctrl));
-    ASSERT_TRUE(keys->sendKeystroke(keyC, ctrl));
+    ASSERT_TRUE(keys->sendKeystroke(KeyPosition::A, ctrl));
+    ASSERT_TRUE(keys->sendKeystroke(KeyPosition::C, ctrl));
     ASSERT_TRUE(indexContains("\"ab\"")) << log.toStdString();
     {
         QFile file(index);
@@ -388,7 +383,7 @@ TEST_P(WaylandDesktopE2ETest, HotKeySourcePlaceAndPasteWorkWithNativeApplication
 
     // Return pastes the first row into the field that had the focus: the selection is replaced.
     clock.restart();
-    ASSERT_TRUE(keys->sendKeystroke(keyReturn, 0));
+    ASSERT_TRUE(keys->sendKeystroke(KeyPosition::Return, 0));
     EXPECT_TRUE(targetSays("text escolhida no painel", 5000)) << targetOutput.toStdString();
     const qint64 pastedMs = clock.elapsed();
     EXPECT_FALSE(focusedPanel());
@@ -423,7 +418,7 @@ TEST_P(WaylandDesktopE2ETest, HotKeySourcePlaceAndPasteWorkWithNativeApplication
     if (onSway()) {
         // The binding went with the program: pressing the hot key starts nothing now.
         ASSERT_TRUE(pressHotKey(*keys));
-        ASSERT_TRUE(keys->sendKeystroke(keyA, 0));
+        ASSERT_TRUE(keys->sendKeystroke(KeyPosition::A, 0));
         EXPECT_TRUE(targetSays("text escolhida no painela", 5000)) << targetOutput.toStdString();
         EXPECT_NE(QProcess::execute(u"pgrep"_s, {u"-f"_s, QStringLiteral("^" TESSALY_EXECUTABLE)}),
                   0);

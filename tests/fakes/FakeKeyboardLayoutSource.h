@@ -1,12 +1,14 @@
 #pragma once
 
+#include "hotkey/KeyPosition.h"
 #include "hotkey/KeyboardLayoutSource.h"
 
 #include <QHash>
 
 namespace tessaly::test {
 
-// A keyboard layout held in memory; starts as the US layout's unshifted keys 0–53.
+// A keyboard layout held in memory; starts as the US layout's unshifted letter, digit and
+// punctuation keys, with Return, Tab, Space, Backspace and Escape.
 class FakeKeyboardLayoutSource : public KeyboardLayoutSource
 {
 public:
@@ -23,15 +25,60 @@ public:
     void setUsLayout()
     {
         outputs = {};
-        const QHash<quint16, QString> us{
-            {0, "a"},   {1, "s"},   {2, "d"},   {3, "f"},    {4, "h"},  {5, "g"},  {6, "z"},
-            {7, "x"},   {8, "c"},   {9, "v"},   {10, "§"},   {11, "b"}, {12, "q"}, {13, "w"},
-            {14, "e"},  {15, "r"},  {16, "y"},  {17, "t"},   {18, "1"}, {19, "2"}, {20, "3"},
-            {21, "4"},  {22, "6"},  {23, "5"},  {24, "="},   {25, "9"}, {26, "7"}, {27, "-"},
-            {28, "8"},  {29, "0"},  {30, "]"},  {31, "o"},   {32, "u"}, {33, "["}, {34, "i"},
-            {35, "p"},  {36, "\r"}, {37, "l"},  {38, "j"},   {39, "'"}, {40, "k"}, {41, ";"},
-            {42, "\\"}, {43, ","},  {44, "/"},  {45, "n"},   {46, "m"}, {47, "."}, {48, "\t"},
-            {49, " "},  {50, "`"},  {51, "\b"}, {53, "\x1b"}};
+        using namespace KeyPosition;
+        const QHash<quint16, QString> us{{A, "a"},
+                                         {S, "s"},
+                                         {D, "d"},
+                                         {F, "f"},
+                                         {H, "h"},
+                                         {G, "g"},
+                                         {Z, "z"},
+                                         {X, "x"},
+                                         {C, "c"},
+                                         {V, "v"},
+                                         {IntlBackslash, "§"},
+                                         {B, "b"},
+                                         {Q, "q"},
+                                         {W, "w"},
+                                         {E, "e"},
+                                         {R, "r"},
+                                         {Y, "y"},
+                                         {T, "t"},
+                                         {Digit1, "1"},
+                                         {Digit2, "2"},
+                                         {Digit3, "3"},
+                                         {Digit4, "4"},
+                                         {Digit6, "6"},
+                                         {Digit5, "5"},
+                                         {Equal, "="},
+                                         {Digit9, "9"},
+                                         {Digit7, "7"},
+                                         {Minus, "-"},
+                                         {Digit8, "8"},
+                                         {Digit0, "0"},
+                                         {RightBracket, "]"},
+                                         {O, "o"},
+                                         {U, "u"},
+                                         {LeftBracket, "["},
+                                         {I, "i"},
+                                         {P, "p"},
+                                         {Return, "\r"},
+                                         {L, "l"},
+                                         {J, "j"},
+                                         {Quote, "'"},
+                                         {K, "k"},
+                                         {Semicolon, ";"},
+                                         {Backslash, "\\"},
+                                         {Comma, ","},
+                                         {Slash, "/"},
+                                         {N, "n"},
+                                         {M, "m"},
+                                         {Period, "."},
+                                         {Tab, "\t"},
+                                         {Space, " "},
+                                         {Grave, "`"},
+                                         {Backspace, "\b"},
+                                         {Escape, "\x1b"}};
         for (auto it = us.cbegin(); it != us.cend(); ++it)
             outputs[it.key()] = it.value();
     }

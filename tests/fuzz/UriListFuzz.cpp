@@ -5,10 +5,10 @@
 #include "FuzzSupport.h"
 
 #include "capture/ClipboardReader.h"
-#include "platform/x11/SelectionTypes.h"
+#include "platform/clipboard/SelectionTypes.h"
 
 using namespace tessaly;
-using namespace tessaly::x11;
+using namespace tessaly::clipboard;
 
 namespace {
 

@@ -1,4 +1,5 @@
 #include "hotkey/GlobalHotKey.h"
+#include "hotkey/KeyPosition.h"
 
 #include "fakes/FakeHotKeyService.h"
 #include "support/TestSupport.h"
@@ -15,7 +16,8 @@ using tessaly::test::FakeHotKeyService;
 namespace {
 
 const HotKeyCombo shiftCommandV = HotKeyCombo::defaultCombo();
-const HotKeyCombo controlCommandSpace(49, HotKeyCombo::controlFlag | HotKeyCombo::commandFlag);
+const HotKeyCombo controlCommandSpace(KeyPosition::Space,
+                                      HotKeyCombo::controlFlag | HotKeyCombo::commandFlag);
 
 class GlobalHotKeyTest : public ::testing::Test
 {

@@ -1,5 +1,6 @@
 #include "hotkey/HotKeyApplier.h"
 #include "hotkey/GlobalHotKey.h"
+#include "hotkey/KeyPosition.h"
 #include "settings/AppSettings.h"
 
 #include "fakes/FakeHotKeyService.h"
@@ -14,8 +15,10 @@ using tessaly::test::FakeHotKeyService;
 
 namespace {
 
-const HotKeyCombo takenCombo(9, HotKeyCombo::commandFlag); // held by another application
-const HotKeyCombo freeCombo(49, HotKeyCombo::controlFlag | HotKeyCombo::commandFlag);
+const HotKeyCombo takenCombo(KeyPosition::V,
+                             HotKeyCombo::commandFlag); // held by another application
+const HotKeyCombo freeCombo(KeyPosition::Space,
+                            HotKeyCombo::controlFlag | HotKeyCombo::commandFlag);
 
 class HotKeyApplierTest : public ::testing::Test
 {

@@ -1,6 +1,7 @@
 #include "hotkey/HotKeyRecorder.h"
 #include "hotkey/GlobalHotKey.h"
 #include "hotkey/HotKeyApplier.h"
+#include "hotkey/KeyPosition.h"
 #include "settings/AppSettings.h"
 
 #include "fakes/FakeHotKeyService.h"
@@ -19,10 +20,6 @@ constexpr quint64 shift = HotKeyCombo::shiftFlag;
 constexpr quint64 command = HotKeyCombo::commandFlag;
 constexpr quint64 option = HotKeyCombo::optionFlag;
 constexpr quint64 capsLock = 0x10000;
-constexpr quint16 vKey = 9;
-constexpr quint16 kKey = 40;
-constexpr quint16 escape = 53;
-constexpr quint16 f5 = 96;
 
 class HotKeyRecorderTest : public ::testing::Test
 {
@@ -64,14 +61,15 @@ TEST_F(HotKeyRecorderTest, EveryPressWhileRecordingIsTakenAndEveryWayOutRegister
         int beeps;
         HotKeyCombo stored;
     } presses[] = {
-        {"Escape keeps the old one", escape, 0, false, 0, HotKeyCombo::defaultCombo()},
-        {"Escape with modifiers is no hot key", escape, command | option, false, 0,
+        {"Escape keeps the old one", KeyPosition::Escape, 0, false, 0, HotKeyCombo::defaultCombo()},
+        {"Escape with modifiers is no hot key", KeyPosition::Escape, command | option, false, 0,
          HotKeyCombo::defaultCombo()},
-        {"Shift alone beeps", vKey, shift, true, 1, HotKeyCombo::defaultCombo()},
-        {"no modifier beeps", kKey, 0, true, 1, HotKeyCombo::defaultCombo()},
-        {"a function key needs none", f5, 0, false, 0, HotKeyCombo(f5, 0)},
-        {"Caps Lock is not stored", kKey, command | option | capsLock, false, 0,
-         HotKeyCombo(kKey, command | option)},
+        {"Shift alone beeps", KeyPosition::V, shift, true, 1, HotKeyCombo::defaultCombo()},
+        {"no modifier beeps", KeyPosition::K, 0, true, 1, HotKeyCombo::defaultCombo()},
+        {"a function key needs none", KeyPosition::F5, 0, false, 0,
+         HotKeyCombo(KeyPosition::F5, 0)},
+        {"Caps Lock is not stored", KeyPosition::K, command | option | capsLock, false, 0,
+         HotKeyCombo(KeyPosition::K, command | option)},
     };
     for (const auto &press : presses) {
         m_settings->setHotKey(HotKeyCombo::defaultCombo());
@@ -87,7 +85,8 @@ TEST_F(HotKeyRecorderTest, EveryPressWhileRecordingIsTakenAndEveryWayOutRegister
         EXPECT_EQ(m_settings->hotKey(), press.stored) << press.what;
         m_recorder->stop();
         EXPECT_EQ(m_service->grabbed, press.stored) << press.what << ": registered again";
-        EXPECT_FALSE(m_recorder->handleKeyPress(kKey, command)) << "idle: nothing is taken";
+        EXPECT_FALSE(m_recorder->handleKeyPress(KeyPosition::K, command))
+            << "idle: nothing is taken";
     }
 
     // A second click ends recording, keeping the combination.
@@ -110,14 +109,14 @@ TEST_F(HotKeyRecorderTest, TheSameCombinationAssignsNothingAndResetComesBackToTh
     EXPECT_FALSE(m_recorder->showsReset());
 
     m_recorder->click();
-    m_recorder->handleKeyPress(vKey, command | shift);
+    m_recorder->handleKeyPress(KeyPosition::V, command | shift);
     EXPECT_EQ(changes.count(), 0) << "the settings are not rewritten";
     EXPECT_FALSE(m_recorder->showsReset());
 
     m_recorder->click();
-    m_recorder->handleKeyPress(kKey, command | option);
-    EXPECT_EQ(m_settings->hotKey(), HotKeyCombo(kKey, command | option));
-    EXPECT_EQ(m_service->grabbed, HotKeyCombo(kKey, command | option));
+    m_recorder->handleKeyPress(KeyPosition::K, command | option);
+    EXPECT_EQ(m_settings->hotKey(), HotKeyCombo(KeyPosition::K, command | option));
+    EXPECT_EQ(m_service->grabbed, HotKeyCombo(KeyPosition::K, command | option));
     EXPECT_TRUE(m_recorder->showsReset());
     m_recorder->click(); // hidden while recording
     EXPECT_FALSE(m_recorder->showsReset());

@@ -1,5 +1,6 @@
 #include "hotkey/KeyboardLayout.h"
 #include "hotkey/HotKeyCombo.h"
+#include "hotkey/KeyPosition.h"
 
 #include "fakes/FakeKeyboardLayoutSource.h"
 
@@ -26,19 +27,22 @@ TEST(KeyboardLayoutTables, SpecialKeysAndFunctionKeys)
 {
     const auto &special = KeyboardLayout::specialKeys();
     EXPECT_EQ(special.size(), 34);
-    EXPECT_EQ(special.value(36), QStringLiteral("↩"));
-    EXPECT_EQ(special.value(48), QStringLiteral("⇥"));
-    EXPECT_EQ(special.value(49), QStringLiteral("Espaço"));
-    EXPECT_EQ(special.value(51), QStringLiteral("⌫"));
-    EXPECT_EQ(special.value(53), QStringLiteral("⎋"));
-    EXPECT_EQ(special.value(117), QStringLiteral("⌦"));
-    EXPECT_EQ(special.value(123) + special.value(124) + special.value(125) + special.value(126),
+    EXPECT_EQ(special.value(KeyPosition::Return), QStringLiteral("↩"));
+    EXPECT_EQ(special.value(KeyPosition::Tab), QStringLiteral("⇥"));
+    EXPECT_EQ(special.value(KeyPosition::Space), QStringLiteral("Espaço"));
+    EXPECT_EQ(special.value(KeyPosition::Backspace), QStringLiteral("⌫"));
+    EXPECT_EQ(special.value(KeyPosition::Escape), QStringLiteral("⎋"));
+    EXPECT_EQ(special.value(KeyPosition::ForwardDelete), QStringLiteral("⌦"));
+    EXPECT_EQ(special.value(KeyPosition::LeftArrow) + special.value(KeyPosition::RightArrow) +
+                  special.value(KeyPosition::DownArrow) + special.value(KeyPosition::UpArrow),
               QStringLiteral("←→↓↑"));
-    EXPECT_EQ(special.value(115) + special.value(119) + special.value(116) + special.value(121),
+    EXPECT_EQ(special.value(KeyPosition::Home) + special.value(KeyPosition::End) +
+                  special.value(KeyPosition::PageUp) + special.value(KeyPosition::PageDown),
               QStringLiteral("↖↘⇞⇟"));
 
-    const QList<quint16> expected{122, 120, 99,  118, 96,  97,  98, 100, 101, 109,
-                                  103, 111, 105, 107, 113, 106, 64, 79,  80,  90};
+    using namespace KeyPosition;
+    const QList<quint16> expected{F1,  F2,  F3,  F4,  F5,  F6,  F7,  F8,  F9,  F10,
+                                  F11, F12, F13, F14, F15, F16, F17, F18, F19, F20};
     EXPECT_EQ(KeyboardLayout::functionKeyCodes(), expected);
     for (int i = 0; i < expected.size(); ++i)
         EXPECT_EQ(special.value(expected[i]), QStringLiteral("F%1").arg(i + 1));
@@ -46,72 +50,74 @@ TEST(KeyboardLayoutTables, SpecialKeysAndFunctionKeys)
 
 TEST_F(KeyboardLayoutTest, CharacterIsWhatTheLayoutTypesOrAbsent)
 {
-    EXPECT_EQ(KeyboardLayout::character(9), QStringLiteral("v"));
-    EXPECT_EQ(KeyboardLayout::character(27), QStringLiteral("-"));
+    EXPECT_EQ(KeyboardLayout::character(KeyPosition::V), QStringLiteral("v"));
+    EXPECT_EQ(KeyboardLayout::character(KeyPosition::Minus), QStringLiteral("-"));
     // Blank output (space, tab, line breaks, control characters) is no character.
-    for (const quint16 code : {49, 48, 36, 51, 53, 52})
+    for (const quint16 code : {KeyPosition::Space, KeyPosition::Tab, KeyPosition::Return,
+                               KeyPosition::Backspace, KeyPosition::Escape, quint16(52)})
         EXPECT_FALSE(KeyboardLayout::character(code)) << code;
-    m_layout->outputs[5] = QStringLiteral(" \r\n");
-    EXPECT_FALSE(KeyboardLayout::character(5));
+    m_layout->outputs[KeyPosition::G] = QStringLiteral(" \r\n");
+    EXPECT_FALSE(KeyboardLayout::character(KeyPosition::G));
     // Visible output is handed back as produced, not trimmed.
-    m_layout->outputs[5] = QStringLiteral("´ ");
-    EXPECT_EQ(KeyboardLayout::character(5), QStringLiteral("´ "));
+    m_layout->outputs[KeyPosition::G] = QStringLiteral("´ ");
+    EXPECT_EQ(KeyboardLayout::character(KeyPosition::G), QStringLiteral("´ "));
     // Positions beyond the physical keys have nothing.
     EXPECT_FALSE(KeyboardLayout::character(128));
     EXPECT_FALSE(KeyboardLayout::character(65535));
 
     m_layout->available = false;
-    EXPECT_FALSE(KeyboardLayout::character(9));
+    EXPECT_FALSE(KeyboardLayout::character(KeyPosition::V));
 }
 
 TEST_F(KeyboardLayoutTest, EveryCallReadsTheLayoutAgain)
 {
-    EXPECT_EQ(KeyboardLayout::displayName(6), QStringLiteral("Z"));
-    m_layout->outputs[6] = QStringLiteral("y"); // a German layout swaps Z and Y
-    EXPECT_EQ(KeyboardLayout::displayName(6), QStringLiteral("Y"));
-    EXPECT_EQ(KeyboardLayout::character(6), QStringLiteral("y"));
+    EXPECT_EQ(KeyboardLayout::displayName(KeyPosition::Z), QStringLiteral("Z"));
+    m_layout->outputs[KeyPosition::Z] = QStringLiteral("y"); // a German layout swaps Z and Y
+    EXPECT_EQ(KeyboardLayout::displayName(KeyPosition::Z), QStringLiteral("Y"));
+    EXPECT_EQ(KeyboardLayout::character(KeyPosition::Z), QStringLiteral("y"));
 }
 
 TEST_F(KeyboardLayoutTest, DisplayNamePrefersTheTableThenTheLayoutThenTheCode)
 {
-    EXPECT_EQ(KeyboardLayout::displayName(49), QStringLiteral("Espaço"));
-    EXPECT_EQ(KeyboardLayout::displayName(36), QStringLiteral("↩"));
-    EXPECT_EQ(KeyboardLayout::displayName(122), QStringLiteral("F1"));
-    m_layout->outputs[122] = QStringLiteral("x"); // the table wins even over visible output
-    EXPECT_EQ(KeyboardLayout::displayName(122), QStringLiteral("F1"));
+    EXPECT_EQ(KeyboardLayout::displayName(KeyPosition::Space), QStringLiteral("Espaço"));
+    EXPECT_EQ(KeyboardLayout::displayName(KeyPosition::Return), QStringLiteral("↩"));
+    EXPECT_EQ(KeyboardLayout::displayName(KeyPosition::F1), QStringLiteral("F1"));
+    m_layout->outputs[KeyPosition::F1] =
+        QStringLiteral("x"); // the table wins even over visible output
+    EXPECT_EQ(KeyboardLayout::displayName(KeyPosition::F1), QStringLiteral("F1"));
 
-    EXPECT_EQ(KeyboardLayout::displayName(0), QStringLiteral("A"));
-    EXPECT_EQ(KeyboardLayout::displayName(18), QStringLiteral("1"));
-    EXPECT_EQ(KeyboardLayout::displayName(41), QStringLiteral(";"));
-    m_layout->outputs[33] = QStringLiteral("^"); // a dead key, as its accent
-    EXPECT_EQ(KeyboardLayout::displayName(33), QStringLiteral("^"));
-    m_layout->outputs[0] = QStringLiteral("é");
-    EXPECT_EQ(KeyboardLayout::displayName(0), QStringLiteral("É"));
+    EXPECT_EQ(KeyboardLayout::displayName(KeyPosition::A), QStringLiteral("A"));
+    EXPECT_EQ(KeyboardLayout::displayName(KeyPosition::Digit1), QStringLiteral("1"));
+    EXPECT_EQ(KeyboardLayout::displayName(KeyPosition::Semicolon), QStringLiteral(";"));
+    m_layout->outputs[KeyPosition::LeftBracket] = QStringLiteral("^"); // a dead key, as its accent
+    EXPECT_EQ(KeyboardLayout::displayName(KeyPosition::LeftBracket), QStringLiteral("^"));
+    m_layout->outputs[KeyPosition::A] = QStringLiteral("é");
+    EXPECT_EQ(KeyboardLayout::displayName(KeyPosition::A), QStringLiteral("É"));
 
     EXPECT_EQ(KeyboardLayout::displayName(52), QStringLiteral("#52"));
-    EXPECT_EQ(KeyboardLayout::displayName(10), QStringLiteral("§"));
-    m_layout->outputs[10].clear();
-    EXPECT_EQ(KeyboardLayout::displayName(10), QStringLiteral("#10"));
+    EXPECT_EQ(KeyboardLayout::displayName(KeyPosition::IntlBackslash), QStringLiteral("§"));
+    m_layout->outputs[KeyPosition::IntlBackslash].clear();
+    EXPECT_EQ(KeyboardLayout::displayName(KeyPosition::IntlBackslash), QStringLiteral("#10"));
     EXPECT_EQ(KeyboardLayout::displayName(300), QStringLiteral("#300"));
 
     m_layout->available = false;
-    EXPECT_EQ(KeyboardLayout::displayName(0), QStringLiteral("#0"));
-    EXPECT_EQ(KeyboardLayout::displayName(53), QStringLiteral("⎋"));
+    EXPECT_EQ(KeyboardLayout::displayName(KeyPosition::A), QStringLiteral("#0"));
+    EXPECT_EQ(KeyboardLayout::displayName(KeyPosition::Escape), QStringLiteral("⎋"));
 }
 
 TEST_F(KeyboardLayoutTest, KeyCodeFindsTheFirstKeyTypingTheText)
 {
-    EXPECT_EQ(KeyboardLayout::keyCode(QStringLiteral("v")), 9);
-    EXPECT_EQ(KeyboardLayout::keyCode(QStringLiteral("-")), 27);
+    EXPECT_EQ(KeyboardLayout::keyCode(QStringLiteral("v")), KeyPosition::V);
+    EXPECT_EQ(KeyboardLayout::keyCode(QStringLiteral("-")), KeyPosition::Minus);
     // The argument is not case-folded; the layout's output is.
     EXPECT_FALSE(KeyboardLayout::keyCode(QStringLiteral("V")));
-    m_layout->outputs[9] = QStringLiteral("V");
-    EXPECT_EQ(KeyboardLayout::keyCode(QStringLiteral("v")), 9);
+    m_layout->outputs[KeyPosition::V] = QStringLiteral("V");
+    EXPECT_EQ(KeyboardLayout::keyCode(QStringLiteral("v")), KeyPosition::V);
     // Ascending order: the lowest position wins.
-    m_layout->outputs[47] = QStringLiteral("v");
-    m_layout->outputs[9].clear();
-    m_layout->outputs[100] = QStringLiteral("v");
-    EXPECT_EQ(KeyboardLayout::keyCode(QStringLiteral("v")), 47);
+    m_layout->outputs[KeyPosition::Period] = QStringLiteral("v");
+    m_layout->outputs[KeyPosition::V].clear();
+    m_layout->outputs[KeyPosition::F8] = QStringLiteral("v");
+    EXPECT_EQ(KeyboardLayout::keyCode(QStringLiteral("v")), KeyPosition::Period);
     // Blank output never matches, not even blank text.
     EXPECT_FALSE(KeyboardLayout::keyCode(QStringLiteral(" ")));
 
@@ -127,32 +133,33 @@ TEST_F(KeyboardLayoutTest, KeyCodeFindsTheFirstKeyTypingTheText)
 TEST_F(KeyboardLayoutTest, ScopedSourcePutsThePreviousOneBack)
 {
     auto other = std::make_shared<FakeKeyboardLayoutSource>();
-    other->outputs[9] = QStringLiteral("m");
+    other->outputs[KeyPosition::V] = QStringLiteral("m");
     {
         KeyboardLayout::ScopedSource scoped(other);
         EXPECT_EQ(KeyboardLayout::source(), other);
-        EXPECT_EQ(KeyboardLayout::character(9), QStringLiteral("m"));
+        EXPECT_EQ(KeyboardLayout::character(KeyPosition::V), QStringLiteral("m"));
     }
     EXPECT_EQ(KeyboardLayout::source(), m_layout);
-    EXPECT_EQ(KeyboardLayout::character(9), QStringLiteral("v"));
+    EXPECT_EQ(KeyboardLayout::character(KeyPosition::V), QStringLiteral("v"));
 }
 
 TEST_F(KeyboardLayoutTest, DisplayStringShowsModifiersInFixedOrderThenTheKey)
 {
     EXPECT_EQ(HotKeyCombo::defaultCombo().displayString(), QStringLiteral("⇧⌘V"));
-    EXPECT_EQ(HotKeyCombo(49, 0x140000).displayString(), QStringLiteral("⌃⌘Espaço"));
-    EXPECT_EQ(HotKeyCombo(122, 0).displayString(), QStringLiteral("F1"));
-    EXPECT_EQ(HotKeyCombo(0, 0x1E0000).displayString(), QStringLiteral("⌃⌥⇧⌘A"));
-    EXPECT_EQ(HotKeyCombo(9, 0x80000).displayString(), QStringLiteral("⌥V"));
+    EXPECT_EQ(HotKeyCombo(KeyPosition::Space, 0x140000).displayString(),
+              QStringLiteral("⌃⌘Espaço"));
+    EXPECT_EQ(HotKeyCombo(KeyPosition::F1, 0).displayString(), QStringLiteral("F1"));
+    EXPECT_EQ(HotKeyCombo(KeyPosition::A, 0x1E0000).displayString(), QStringLiteral("⌃⌥⇧⌘A"));
+    EXPECT_EQ(HotKeyCombo(KeyPosition::V, 0x80000).displayString(), QStringLiteral("⌥V"));
     // Other bits (caps lock, the function-key bit) show nothing.
-    EXPECT_EQ(HotKeyCombo(9, 0x10000 | 0x800000).displayString(), QStringLiteral("V"));
+    EXPECT_EQ(HotKeyCombo(KeyPosition::V, 0x10000 | 0x800000).displayString(), QStringLiteral("V"));
     EXPECT_EQ(HotKeyCombo(52, 0x100000).displayString(), QStringLiteral("⌘#52"));
-    m_layout->outputs[9] = QStringLiteral("м");
+    m_layout->outputs[KeyPosition::V] = QStringLiteral("м");
     EXPECT_EQ(HotKeyCombo::defaultCombo().displayString(), QStringLiteral("⇧⌘М"));
 
     // Views read it as a property of the value.
     const QMetaObject &meta = HotKeyCombo::staticMetaObject;
     const QMetaProperty property = meta.property(meta.indexOfProperty("displayString"));
-    const HotKeyCombo combo(49, 0x140000);
+    const HotKeyCombo combo(KeyPosition::Space, 0x140000);
     EXPECT_EQ(property.readOnGadget(&combo).toString(), QStringLiteral("⌃⌘Espaço"));
 }

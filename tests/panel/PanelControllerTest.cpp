@@ -9,6 +9,7 @@
 #include "fakes/FakeWorkspace.h"
 #include "history/HistoryStore.h"
 #include "hotkey/HotKeyCombo.h"
+#include "hotkey/KeyPosition.h"
 #include "hotkey/KeyboardLayout.h"
 #include "panel/CaretLocator.h"
 #include "panel/PanelModel.h"
@@ -178,21 +179,21 @@ TEST_F(PanelControllerTest, ReturnPastesTheSelectionAndShiftReturnPastesPlainTex
     controller->show();
     workspace.setFrontmost(std::nullopt); // the panel has the keyboard now
 
-    EXPECT_TRUE(window.press(36));
+    EXPECT_TRUE(window.press(KeyPosition::Return));
     EXPECT_FALSE(window.visible);
     ASSERT_EQ(pasteboard.writes().size(), 1);
     EXPECT_EQ(pasteboard.writes()[0].items[0].types().size(), 2) << "the full snapshot";
     EXPECT_EQ(store.items().first().lastUsedAt, clock) << "marked used";
 
     controller->show();
-    EXPECT_TRUE(window.press(76, shift)); // keypad Enter, Shift held
+    EXPECT_TRUE(window.press(KeyPosition::KeypadEnter, shift)); // Shift held
     EXPECT_EQ(pasteboard.writes().last().string, QStringLiteral("rico"));
 
     // Nothing selected: consumed, nothing happens.
     controller->show();
     controller->model().setQuery(QStringLiteral("nada disso"));
     controller->model().selectFirst();
-    EXPECT_TRUE(window.press(36));
+    EXPECT_TRUE(window.press(KeyPosition::Return));
     EXPECT_TRUE(window.visible);
     EXPECT_EQ(pasteboard.writes().size(), 2);
 }
@@ -211,7 +212,7 @@ TEST_F(PanelControllerTest, TheKeystrokeReachesTheActivatedTargetAfterItsDelay)
     patient.activation = std::chrono::hours(1);
     controller->setDelays(patient);
 
-    window.press(36);
+    window.press(KeyPosition::Return);
     ASSERT_EQ(workspace.activations().size(), 1);
     EXPECT_EQ(workspace.activations()[0].windowID, 77u);
     // The target takes its time to come to the front: no keystroke before it has the keyboard
@@ -221,7 +222,7 @@ TEST_F(PanelControllerTest, TheKeystrokeReachesTheActivatedTargetAfterItsDelay)
     workspace.setHoldActivations(false);
     workspace.activate(*controller->targetApp());
     ASSERT_TRUE(waitUntil([&] { return !keys.keystrokes.isEmpty(); }, 2000));
-    EXPECT_EQ(keys.keystrokes[0], (FakeKeySynth::Keystroke{9, command}));
+    EXPECT_EQ(keys.keystrokes[0], (FakeKeySynth::Keystroke{KeyPosition::V, command}));
 
     // An application that never comes forward still gets the keystroke, at the latest after
     // the activation delay.
@@ -231,7 +232,7 @@ TEST_F(PanelControllerTest, TheKeystrokeReachesTheActivatedTargetAfterItsDelay)
     controller->show();
     workspace.setFrontmost(panel);
     workspace.setHoldActivations(true);
-    window.press(36);
+    window.press(KeyPosition::Return);
     ASSERT_TRUE(waitUntil([&] { return !keys.keystrokes.isEmpty(); }, 2000));
 }
 
@@ -240,7 +241,7 @@ TEST_F(PanelControllerTest, AutomaticPastingOffOrUntrustedOnlyCopies)
     addTexts({QStringLiteral("só copiar")});
     settings.setAutoPaste(false);
     controller->show();
-    window.press(36);
+    window.press(KeyPosition::Return);
     waitUntil([] { return false; }, 40);
     EXPECT_EQ(written(), QStringLiteral("só copiar"));
     EXPECT_TRUE(keys.keystrokes.isEmpty());
@@ -249,7 +250,7 @@ TEST_F(PanelControllerTest, AutomaticPastingOffOrUntrustedOnlyCopies)
     accessibility.trusted = false;
     controller->show();
     EXPECT_FALSE(controller->model().accessibilityTrusted()) << "the banner shows";
-    window.press(36);
+    window.press(KeyPosition::Return);
     waitUntil([] { return false; }, 40);
     EXPECT_TRUE(keys.keystrokes.isEmpty());
     EXPECT_EQ(accessibility.calls, QStringList{QStringLiteral("request")});
@@ -270,7 +271,7 @@ TEST_F(PanelControllerTest, AnEntryThatCannotBeWrittenBeepsAndStaysUnused)
     clock = clock.addingSeconds(60);
 
     controller->show();
-    window.press(36);
+    window.press(KeyPosition::Return);
     EXPECT_EQ(beeps, 1);
     EXPECT_TRUE(pasteboard.writes().isEmpty());
     EXPECT_EQ(store.items().first().lastUsedAt, used);
@@ -280,11 +281,12 @@ TEST_F(PanelControllerTest, CommandDigitsPasteTheNthVisibleEntry)
 {
     addTexts({QStringLiteral("d"), QStringLiteral("c"), QStringLiteral("b"), QStringLiteral("a")});
     controller->show();
-    EXPECT_TRUE(window.press(23, command, QStringLiteral("5"))); // only four entries
+    EXPECT_TRUE(
+        window.press(KeyPosition::Digit5, command, QStringLiteral("5"))); // only four entries
     EXPECT_TRUE(window.visible);
     EXPECT_TRUE(pasteboard.writes().isEmpty());
 
-    EXPECT_TRUE(window.press(20, command | shift, QStringLiteral("3")));
+    EXPECT_TRUE(window.press(KeyPosition::Digit3, command | shift, QStringLiteral("3")));
     EXPECT_FALSE(window.visible);
     EXPECT_EQ(pasteboard.writes().last().string, QStringLiteral("c")) << "plain text";
 }
@@ -293,18 +295,18 @@ TEST_F(PanelControllerTest, DeletingMovesTheSelectionDownThenUp)
 {
     addTexts({QStringLiteral("c"), QStringLiteral("b"), QStringLiteral("a")});
     controller->show();
-    EXPECT_FALSE(window.press(51)) << "plain Backspace edits the search field";
+    EXPECT_FALSE(window.press(KeyPosition::Backspace)) << "plain Backspace edits the search field";
     EXPECT_EQ(store.items().size(), 3);
 
-    EXPECT_TRUE(window.press(51, command));
+    EXPECT_TRUE(window.press(KeyPosition::Backspace, command));
     EXPECT_EQ(visibleTexts(), (QStringList{QStringLiteral("b"), QStringLiteral("c")}));
     EXPECT_EQ(selectedText(), QStringLiteral("b"));
-    window.press(125);              // down to the last
-    EXPECT_TRUE(window.press(117)); // forward delete
+    window.press(KeyPosition::DownArrow); // down to the last
+    EXPECT_TRUE(window.press(KeyPosition::ForwardDelete));
     EXPECT_EQ(selectedText(), QStringLiteral("b")) << "the last one deleted: the one above";
-    window.press(117);
+    window.press(KeyPosition::ForwardDelete);
     EXPECT_FALSE(controller->model().selectedItem()) << "nothing left to select";
-    EXPECT_TRUE(window.press(117)) << "consumed even with nothing selected";
+    EXPECT_TRUE(window.press(KeyPosition::ForwardDelete)) << "consumed even with nothing selected";
 }
 
 TEST_F(PanelControllerTest, EscapeClearsTheQueryThenCloses)
@@ -312,17 +314,17 @@ TEST_F(PanelControllerTest, EscapeClearsTheQueryThenCloses)
     addTexts({QStringLiteral("a")});
     controller->show();
     controller->model().setQuery(QStringLiteral("x"));
-    EXPECT_TRUE(window.press(53));
+    EXPECT_TRUE(window.press(KeyPosition::Escape));
     EXPECT_TRUE(controller->model().query().isEmpty());
     EXPECT_TRUE(window.visible);
-    EXPECT_TRUE(window.press(53));
+    EXPECT_TRUE(window.press(KeyPosition::Escape));
     EXPECT_FALSE(window.visible);
 
     controller->show();
-    EXPECT_TRUE(window.press(13, command, QStringLiteral("w")));
+    EXPECT_TRUE(window.press(KeyPosition::W, command, QStringLiteral("w")));
     EXPECT_FALSE(window.visible);
     controller->show();
-    EXPECT_TRUE(window.press(43, command, QStringLiteral(",")));
+    EXPECT_TRUE(window.press(KeyPosition::Comma, command, QStringLiteral(",")));
     EXPECT_FALSE(window.visible);
     EXPECT_EQ(settingsOpened, 1);
 
@@ -338,30 +340,32 @@ TEST_F(PanelControllerTest, SelectionKeysFiltersAndPinning)
         texts.append(QStringLiteral("e%1").arg(i));
     addTexts(texts);
     controller->show();
-    EXPECT_TRUE(window.press(121)); // Page Down
+    EXPECT_TRUE(window.press(KeyPosition::PageDown));
     EXPECT_EQ(selectedText(), QStringLiteral("e6"));
-    window.press(121);
-    window.press(121);
+    window.press(KeyPosition::PageDown);
+    window.press(KeyPosition::PageDown);
     EXPECT_EQ(selectedText(), QStringLiteral("e12")) << "clamped at the last entry";
-    EXPECT_TRUE(window.press(116)); // Page Up
+    EXPECT_TRUE(window.press(KeyPosition::PageUp));
     EXPECT_EQ(selectedText(), QStringLiteral("e7"));
-    EXPECT_TRUE(window.press(126));
+    EXPECT_TRUE(window.press(KeyPosition::UpArrow));
     EXPECT_EQ(selectedText(), QStringLiteral("e6"));
 
-    EXPECT_TRUE(window.press(35, command, QStringLiteral("p")));
+    EXPECT_TRUE(window.press(KeyPosition::P, command, QStringLiteral("p")));
     EXPECT_TRUE(store.items().first().pinned);
     EXPECT_EQ(store.items().first().text, QStringLiteral("e6"));
     EXPECT_EQ(selectedText(), QStringLiteral("e6")) << "pinning keeps the selection";
 
-    EXPECT_TRUE(window.press(48));
+    EXPECT_TRUE(window.press(KeyPosition::Tab));
     EXPECT_EQ(controller->model().filter(), ClipFilter::Text);
-    EXPECT_TRUE(window.press(48, shift));
-    EXPECT_TRUE(window.press(48, shift));
+    EXPECT_TRUE(window.press(KeyPosition::Tab, shift));
+    EXPECT_TRUE(window.press(KeyPosition::Tab, shift));
     EXPECT_EQ(controller->model().filter(), ClipFilter::Pinned);
     EXPECT_EQ(selectedText(), QStringLiteral("e6"));
 
-    EXPECT_FALSE(window.press(0, 0, QStringLiteral("a"))) << "typing goes to the search field";
-    EXPECT_FALSE(window.press(8, command, QStringLiteral("c"))) << "Ctrl+C is the field's";
+    EXPECT_FALSE(window.press(KeyPosition::A, 0, QStringLiteral("a")))
+        << "typing goes to the search field";
+    EXPECT_FALSE(window.press(KeyPosition::C, command, QStringLiteral("c")))
+        << "Ctrl+C is the field's";
 }
 
 TEST_F(PanelControllerTest, ClearingKeepsPinnedEntriesAndASelection)
@@ -382,7 +386,7 @@ TEST_F(PanelControllerTest, AKeystrokeStillWaitingIsDroppedWhenThePanelOpensAgai
 {
     addTexts({QStringLiteral("a")});
     controller->show();
-    window.press(36);
+    window.press(KeyPosition::Return);
     controller->show(); // the hot key again, before the keystroke's delay ran out
     waitUntil([] { return false; }, 80);
     EXPECT_TRUE(keys.keystrokes.isEmpty()) << "Ctrl+V would land in the panel's search field";

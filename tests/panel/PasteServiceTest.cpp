@@ -6,6 +6,7 @@
 #include "fakes/FakePasteboard.h"
 #include "history/HistoryStore.h"
 #include "hotkey/GlobalHotKey.h"
+#include "hotkey/KeyPosition.h"
 #include "hotkey/KeyboardLayout.h"
 #include "settings/AppSettings.h"
 #include "support/TestSupport.h"
@@ -169,12 +170,14 @@ TEST_F(PasteServiceTest, KeystrokeIsCtrlVOnTheLayoutsVKeyOrCtrlShiftVForTerminal
     service.sendPasteKeystroke(editor);
     service.sendPasteKeystroke(std::nullopt);
     ASSERT_EQ(keys.keystrokes.size(), 2);
-    EXPECT_EQ(keys.keystrokes[0], (FakeKeySynth::Keystroke{9, HotKeyCombo::commandFlag}));
-    EXPECT_EQ(keys.keystrokes[1], (FakeKeySynth::Keystroke{9, HotKeyCombo::commandFlag}));
+    EXPECT_EQ(keys.keystrokes[0],
+              (FakeKeySynth::Keystroke{KeyPosition::V, HotKeyCombo::commandFlag}));
+    EXPECT_EQ(keys.keystrokes[1],
+              (FakeKeySynth::Keystroke{KeyPosition::V, HotKeyCombo::commandFlag}));
 
     // A layout whose "v" sits elsewhere (Dvorak puts it on the US "." key).
-    layout->outputs[9] = QStringLiteral("k");
-    layout->outputs[47] = QStringLiteral("v");
+    layout->outputs[KeyPosition::V] = QStringLiteral("k");
+    layout->outputs[KeyPosition::Period] = QStringLiteral("v");
     for (const QString &id : {QStringLiteral("XTerm"), QStringLiteral("org.gnome.Terminal"),
                               QStringLiteral("org.kde.konsole"), QStringLiteral("kitty")}) {
         RunningApplication terminal;
@@ -183,7 +186,8 @@ TEST_F(PasteServiceTest, KeystrokeIsCtrlVOnTheLayoutsVKeyOrCtrlShiftVForTerminal
         service.sendPasteKeystroke(terminal);
         ASSERT_EQ(keys.keystrokes.size(), 1);
         EXPECT_EQ(keys.keystrokes[0],
-                  (FakeKeySynth::Keystroke{47, HotKeyCombo::commandFlag | HotKeyCombo::shiftFlag}))
+                  (FakeKeySynth::Keystroke{KeyPosition::Period,
+                                           HotKeyCombo::commandFlag | HotKeyCombo::shiftFlag}))
             << id.toStdString();
     }
     RunningApplication byCategory;
@@ -192,10 +196,10 @@ TEST_F(PasteServiceTest, KeystrokeIsCtrlVOnTheLayoutsVKeyOrCtrlShiftVForTerminal
     EXPECT_TRUE(PasteService::isTerminal(byCategory));
 
     // No key types "v": the US V key.
-    layout->outputs[47] = QStringLiteral("z");
+    layout->outputs[KeyPosition::Period] = QStringLiteral("z");
     keys.keystrokes.clear();
     service.sendPasteKeystroke(editor);
-    EXPECT_EQ(keys.keystrokes[0].keyCode, 9);
+    EXPECT_EQ(keys.keystrokes[0].keyCode, KeyPosition::V);
 }
 
 TEST_F(PasteServiceTest, OwnHotKeyIsLiftedOnlyWhileTheKeystrokeIsTheHotKey)

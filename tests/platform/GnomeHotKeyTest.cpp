@@ -1,6 +1,7 @@
 // The GNOME hot key: a custom keybinding written with gsettings, here into a keyfile of the test's
 // own (GSETTINGS_BACKEND=keyfile), with GNOME's real schema, and read back the same way.
 
+#include "hotkey/KeyPosition.h"
 #include "hotkey/KeyboardLayout.h"
 #include "platform/gnome/GnomeHotKeyService.h"
 
@@ -27,11 +28,12 @@ TEST(GnomeHotKeyTest, AcceleratorsAndTheirTextAsGnomeWritesThem)
     const auto accelerator = [](quint16 key, quint64 modifiers) {
         return GnomeHotKeyService::acceleratorOf(HotKeyCombo{key, modifiers});
     };
-    EXPECT_EQ(accelerator(9, HotKeyCombo::defaultModifiers), u"<Control><Shift>v"_s);
-    EXPECT_EQ(accelerator(49, HotKeyCombo::controlFlag | HotKeyCombo::optionFlag),
+    EXPECT_EQ(accelerator(KeyPosition::V, HotKeyCombo::defaultModifiers), u"<Control><Shift>v"_s);
+    EXPECT_EQ(accelerator(KeyPosition::Space, HotKeyCombo::controlFlag | HotKeyCombo::optionFlag),
               u"<Super><Alt>space"_s);
-    EXPECT_EQ(accelerator(122, HotKeyCombo::commandFlag), u"<Control>F1"_s);
-    EXPECT_FALSE(accelerator(27, HotKeyCombo::commandFlag)); // "-": no name GNOME would take
+    EXPECT_EQ(accelerator(KeyPosition::F1, HotKeyCombo::commandFlag), u"<Control>F1"_s);
+    EXPECT_FALSE(
+        accelerator(KeyPosition::Minus, HotKeyCombo::commandFlag)); // no name GNOME would take
 
     EXPECT_TRUE(GnomeHotKeyService::sameAccelerator(u"<Ctrl><Shift>V"_s, u"<Shift><Control>v"_s));
     EXPECT_TRUE(GnomeHotKeyService::sameAccelerator(u"<Primary>v"_s, u"<Control>v"_s));
@@ -67,10 +69,10 @@ TEST(GnomeHotKeyTest, WritesTheKeybindingIntoGnomesSettingsAndRefusesATakenOne)
     const auto read = [&](const QString &schema, const QString &key) {
         return gsettings({u"get"_s, schema, key}).value_or(QString()).trimmed();
     };
-    EXPECT_FALSE(service.grab(HotKeyCombo{9, HotKeyCombo::defaultModifiers}));
-    EXPECT_FALSE(service.grab(HotKeyCombo{98, HotKeyCombo::optionFlag})); // F7
+    EXPECT_FALSE(service.grab(HotKeyCombo{KeyPosition::V, HotKeyCombo::defaultModifiers}));
+    EXPECT_FALSE(service.grab(HotKeyCombo{KeyPosition::F7, HotKeyCombo::optionFlag}));
 
-    ASSERT_TRUE(service.grab(HotKeyCombo{11, HotKeyCombo::defaultModifiers}));
+    ASSERT_TRUE(service.grab(HotKeyCombo{KeyPosition::B, HotKeyCombo::defaultModifiers}));
     EXPECT_EQ(read(ours, u"binding"_s), u"'<Control><Shift>b'"_s);
     EXPECT_EQ(read(ours, u"command"_s), u"'/usr/bin/tessaly --toggle'"_s);
     EXPECT_EQ(read(ours, u"name"_s), u"'Tessaly: abrir ou fechar o histórico'"_s);
@@ -78,13 +80,14 @@ TEST(GnomeHotKeyTest, WritesTheKeybindingIntoGnomesSettingsAndRefusesATakenOne)
               (QStringList{other, GnomeHotKeyService::bindingPath()}));
 
     // A new combination replaces it; the program's end leaves it to the user's settings.
-    ASSERT_TRUE(service.grab(HotKeyCombo{9, HotKeyCombo::controlFlag | HotKeyCombo::shiftFlag}));
+    ASSERT_TRUE(service.grab(
+        HotKeyCombo{KeyPosition::V, HotKeyCombo::controlFlag | HotKeyCombo::shiftFlag}));
     service.ungrab();
     EXPECT_EQ(read(ours, u"binding"_s), u"'<Super><Shift>v'"_s);
     EXPECT_EQ(GnomeHotKeyService::stringsOf(read(mediaKeys, u"custom-keybindings"_s)).size(), 2);
 
     // A refused one leaves nothing that opens the panel.
-    EXPECT_FALSE(service.grab(HotKeyCombo{9, HotKeyCombo::defaultModifiers}));
+    EXPECT_FALSE(service.grab(HotKeyCombo{KeyPosition::V, HotKeyCombo::defaultModifiers}));
     EXPECT_EQ(read(ours, u"binding"_s), u"''"_s);
 }
 

@@ -1,4 +1,5 @@
-#include "platform/x11/PhysicalKeys.h"
+#include "platform/keyboard/PhysicalKeys.h"
+#include "hotkey/KeyPosition.h"
 #include "hotkey/KeyboardLayout.h"
 
 #include <QSet>
@@ -7,10 +8,11 @@
 #include <gtest/gtest.h>
 
 using namespace tessaly;
-namespace PhysicalKeys = tessaly::x11::PhysicalKeys;
+namespace PhysicalKeys = tessaly::keyboard::PhysicalKeys;
 
 TEST(PhysicalKeysTest, WellKnownKeysHaveTheirXkbNames)
 {
+    // Stored positions written as numbers on purpose: settings keep them, so they never move.
     const QList<std::pair<quint16, const char *>> known{
         {0, "AC01"},   {9, "AB04"},  {6, "AB01"},  {12, "AD01"}, {36, "RTRN"},
         {48, "TAB"},   {49, "SPCE"}, {50, "TLDE"}, {51, "BKSP"}, {53, "ESC"},
@@ -41,7 +43,7 @@ TEST(PhysicalKeysTest, TheTableWorksBothWaysAndNamesEachKeyOnce)
 
 TEST(PhysicalKeysTest, KeysWithoutAPcEquivalentHaveNoName)
 {
-    EXPECT_FALSE(PhysicalKeys::xkbKeyName(63)); // fn
+    EXPECT_FALSE(PhysicalKeys::xkbKeyName(KeyPosition::Function));
     EXPECT_FALSE(PhysicalKeys::xkbKeyName(52));
     EXPECT_FALSE(PhysicalKeys::xkbKeyName(128));
     EXPECT_FALSE(PhysicalKeys::xkbKeyName(65535));

@@ -5,6 +5,7 @@
 #include "platform/portal/RemoteDesktopPortal.h"
 
 #include "hotkey/HotKeyCombo.h"
+#include "hotkey/KeyPosition.h"
 #include "support/TestSupport.h"
 
 #include <QDBusConnection>
@@ -51,7 +52,7 @@ TEST(RemoteDesktopPortalTest, AsksTheUserOnceAgreedThenSendsTheKeys)
         ASSERT_TRUE(portal::RemoteDesktopPortal::isOffered(connection));
         portal::RemoteDesktopPortal portal(connection);
         EXPECT_FALSE(portal.isAvailable());
-        EXPECT_FALSE(portal.sendKeystroke(9, HotKeyCombo::commandFlag));
+        EXPECT_FALSE(portal.sendKeystroke(KeyPosition::V, HotKeyCombo::commandFlag));
 
         // The user refuses: nothing is granted, and asking again is allowed.
         portal.start();
@@ -65,7 +66,8 @@ TEST(RemoteDesktopPortalTest, AsksTheUserOnceAgreedThenSendsTheKeys)
         portal.start();
         ASSERT_TRUE(test::waitUntil([&] { return portal.isAvailable(); }, 5000));
         said.clear();
-        ASSERT_TRUE(portal.sendKeystroke(9, HotKeyCombo::commandFlag | HotKeyCombo::shiftFlag));
+        ASSERT_TRUE(portal.sendKeystroke(KeyPosition::V,
+                                         HotKeyCombo::commandFlag | HotKeyCombo::shiftFlag));
         // Ctrl and Shift down, V down and up, then the modifiers up in reverse.
         EXPECT_TRUE(fakeSaid("key 29 1\nkey 42 1\nkey 47 1\nkey 47 0\nkey 42 0\nkey 29 0\n"))
             << said.toStdString();

@@ -1,8 +1,8 @@
-#include "platform/x11/SelectionTypes.h"
+#include "platform/clipboard/SelectionTypes.h"
 
 #include <gtest/gtest.h>
 
-using namespace tessaly::x11;
+using namespace tessaly::clipboard;
 using namespace Qt::Literals::StringLiterals;
 
 TEST(SelectionTypesTest, ProtocolTargetsAreNotContent)

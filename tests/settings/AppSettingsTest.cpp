@@ -1,4 +1,5 @@
 #include "settings/AppSettings.h"
+#include "hotkey/KeyPosition.h"
 
 #include <QSettings>
 #include <QSignalSpy>
@@ -48,7 +49,7 @@ TEST_F(AppSettingsTest, FreshStoreHasTheDefaults)
     EXPECT_EQ(settings->panelPosition(), PanelPosition::Caret);
     EXPECT_FALSE(settings->isPaused());
     EXPECT_FALSE(settings->hasCompletedOnboarding());
-    EXPECT_EQ(settings->hotKey(), HotKeyCombo(9, 0x120000));
+    EXPECT_EQ(settings->hotKey(), HotKeyCombo(KeyPosition::V, 0x120000));
     EXPECT_TRUE(settings->hotKeyRegistered());
     EXPECT_FALSE(settings->lastPanelTopLeft());
     EXPECT_EQ(AppSettings::knownAppNames().value(QStringLiteral("com.apple.keychainaccess")),
@@ -62,7 +63,7 @@ TEST_F(AppSettingsTest, EveryValueSurvivesARestart)
 {
     {
         auto settings = open();
-        settings->setHotKey(HotKeyCombo(49, 0x140000));
+        settings->setHotKey(HotKeyCombo(KeyPosition::Space, 0x140000));
         settings->setMaxItems(7);
         settings->setAutoPaste(false);
         settings->setIgnoreConcealed(false);
@@ -73,7 +74,7 @@ TEST_F(AppSettingsTest, EveryValueSurvivesARestart)
         settings->storeLastPanelTopLeft(QPointF(120.0, 800.5));
     }
     auto settings = open();
-    EXPECT_EQ(settings->hotKey(), HotKeyCombo(49, 0x140000));
+    EXPECT_EQ(settings->hotKey(), HotKeyCombo(KeyPosition::Space, 0x140000));
     EXPECT_EQ(settings->maxItems(), 7);
     EXPECT_FALSE(settings->autoPaste());
     EXPECT_FALSE(settings->ignoreConcealed());
@@ -150,7 +151,8 @@ TEST_F(AppSettingsTest, NotifiesOnlyOnChangeButAlwaysWritesAndCallsBack)
     settings->setHotKey(HotKeyCombo::defaultCombo());
     EXPECT_EQ(hotKeyChanged.count(), 0);
     EXPECT_EQ(hotKeyCallbacks, 1);
-    settings->setHotKey(HotKeyCombo(9, 0x120000 | 0x10000)); // an extra bit makes it differ
+    settings->setHotKey(
+        HotKeyCombo(KeyPosition::V, 0x120000 | 0x10000)); // an extra bit makes it differ
     EXPECT_EQ(hotKeyChanged.count(), 1);
     EXPECT_EQ(hotKeyCallbacks, 2);
 
@@ -181,9 +183,10 @@ TEST_F(AppSettingsTest, SharedInstanceCanBeRedirected)
 
 TEST(HotKeyComboTest, JsonFormIsStrict)
 {
-    EXPECT_EQ(HotKeyCombo::fromJson(HotKeyCombo(9, 0x120000).toJson()), HotKeyCombo(9, 0x120000));
+    EXPECT_EQ(HotKeyCombo::fromJson(HotKeyCombo(KeyPosition::V, 0x120000).toJson()),
+              HotKeyCombo(KeyPosition::V, 0x120000));
     EXPECT_EQ(HotKeyCombo::fromJson(R"({"modifiers":1048576,"keyCode":49,"extra":true})"),
-              HotKeyCombo(49, 0x100000));
+              HotKeyCombo(KeyPosition::Space, 0x100000));
     EXPECT_EQ(HotKeyCombo::fromJson(R"({"keyCode":65535,"modifiers":9223372036854775807})"),
               HotKeyCombo(65535, 0x7FFFFFFFFFFFFFFFull));
     EXPECT_EQ(HotKeyCombo::fromJson(R"({"keyCode":0,"modifiers":9223372036854775808})"),
@@ -197,8 +200,8 @@ TEST(HotKeyComboTest, JsonFormIsStrict)
 
 TEST(HotKeyComboTest, MaskCarriesOnlyTheFourModifiers)
 {
-    EXPECT_EQ(HotKeyCombo(9, 0x120000).hotKeyModifierMask(), 0x300u);
-    EXPECT_EQ(HotKeyCombo(9, 0x1E0000).hotKeyModifierMask(), 0x1B00u);
-    EXPECT_EQ(HotKeyCombo(9, 0x10000 | 0x800000).hotKeyModifierMask(), 0u);
-    EXPECT_NE(HotKeyCombo(9, 0x120000), HotKeyCombo(9, 0x130000));
+    EXPECT_EQ(HotKeyCombo(KeyPosition::V, 0x120000).hotKeyModifierMask(), 0x300u);
+    EXPECT_EQ(HotKeyCombo(KeyPosition::V, 0x1E0000).hotKeyModifierMask(), 0x1B00u);
+    EXPECT_EQ(HotKeyCombo(KeyPosition::V, 0x10000 | 0x800000).hotKeyModifierMask(), 0u);
+    EXPECT_NE(HotKeyCombo(KeyPosition::V, 0x120000), HotKeyCombo(KeyPosition::V, 0x130000));
 }

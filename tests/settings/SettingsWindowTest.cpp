@@ -4,6 +4,7 @@
 #include "hotkey/GlobalHotKey.h"
 #include "hotkey/HotKeyApplier.h"
 #include "hotkey/HotKeyRecorder.h"
+#include "hotkey/KeyPosition.h"
 #include "panel/KeyTranslator.h"
 #include "panel/cards/CardImageProvider.h"
 #include "settings/AppSettings.h"
@@ -41,7 +42,6 @@ using namespace tessaly::test;
 
 namespace {
 
-constexpr quint16 vKey = 9, kKey = 40, wKey = 13, f5Key = 96, shiftKey = 56;
 constexpr quint64 shift = HotKeyCombo::shiftFlag, command = HotKeyCombo::commandFlag,
                   option = HotKeyCombo::optionFlag;
 
@@ -52,8 +52,11 @@ public:
     void refresh() override {}
     std::optional<PanelKey> translate(quint32 scanCode, quint32 modifiers) const override
     {
-        static const QHash<quint16, QString> characters = {
-            {vKey, "v"}, {kKey, "k"}, {wKey, "w"}, {f5Key, ""}, {shiftKey, ""}};
+        static const QHash<quint16, QString> characters = {{KeyPosition::V, "v"},
+                                                           {KeyPosition::K, "k"},
+                                                           {KeyPosition::W, "w"},
+                                                           {KeyPosition::F5, ""},
+                                                           {KeyPosition::Shift, ""}};
         return PanelKey{quint16(scanCode), modifiers, characters.value(quint16(scanCode))};
     }
 };
@@ -160,8 +163,8 @@ protected:
 
     void key(quint16 position, quint64 modifiers, QEvent::Type type = QEvent::KeyPress)
     {
-        QKeyEvent event(type, position == shiftKey ? Qt::Key_Shift : Qt::Key_A, Qt::NoModifier,
-                        position, 0, quint32(modifiers));
+        QKeyEvent event(type, position == KeyPosition::Shift ? Qt::Key_Shift : Qt::Key_A,
+                        Qt::NoModifier, position, 0, quint32(modifiers));
         QCoreApplication::sendEvent(&view(), &event);
     }
 
@@ -252,9 +255,9 @@ TEST_F(SettingsWindowTest, IsAFixedWindowThatClosingOnlyHidesAndThatRunsNothingW
     EXPECT_GT(accessibility.trustQueries, queries) << "the states are read again while shown";
 
     // Ctrl+W closes, Ctrl+Q quits; other keys pass to the form.
-    key(kKey, command);
+    key(KeyPosition::K, command);
     EXPECT_TRUE(view().isVisible());
-    key(wKey, command);
+    key(KeyPosition::W, command);
     EXPECT_FALSE(view().isVisible());
     EXPECT_EQ(quits, 0);
 }
@@ -281,27 +284,27 @@ TEST_F(SettingsWindowTest, TheRecorderTakesEveryKeyOfTheWindowAndEveryWayOutRegi
     shoot("recording");
 
     // Shift alone (the key itself, then ⇧V) beeps only for the key; Ctrl+W does not close.
-    key(shiftKey, shift);
+    key(KeyPosition::Shift, shift);
     EXPECT_EQ(beeps, 0);
-    key(vKey, shift);
+    key(KeyPosition::V, shift);
     EXPECT_EQ(beeps, 1);
-    key(wKey, command);
+    key(KeyPosition::W, command);
     EXPECT_TRUE(view().isVisible()) << "the window's keys are the recorder's while it records";
     EXPECT_FALSE(recorder.isRecording());
-    EXPECT_EQ(settings->hotKey(), HotKeyCombo(wKey, command));
-    EXPECT_EQ(hotKeyService->grabbed, HotKeyCombo(wKey, command));
+    EXPECT_EQ(settings->hotKey(), HotKeyCombo(KeyPosition::W, command));
+    EXPECT_EQ(hotKeyService->grabbed, HotKeyCombo(KeyPosition::W, command));
 
     // A combination another application holds shows the warning; a free one clears it.
-    hotKeyService->refused.append(HotKeyCombo(kKey, command | option));
+    hotKeyService->refused.append(HotKeyCombo(KeyPosition::K, command | option));
     recorder.click();
-    key(kKey, command | option);
+    key(KeyPosition::K, command | option);
     EXPECT_FALSE(settings->hotKeyRegistered());
     QTest::qWait(50);
     EXPECT_TRUE(warning->isVisible());
     shoot("hotkey-warning");
     recorder.click();
-    key(f5Key, 0);
-    EXPECT_EQ(settings->hotKey(), HotKeyCombo(f5Key, 0));
+    key(KeyPosition::F5, 0);
+    EXPECT_EQ(settings->hotKey(), HotKeyCombo(KeyPosition::F5, 0));
     EXPECT_TRUE(settings->hotKeyRegistered());
     QTest::qWait(50);
     EXPECT_FALSE(warning->isVisible());
@@ -311,12 +314,12 @@ TEST_F(SettingsWindowTest, TheRecorderTakesEveryKeyOfTheWindowAndEveryWayOutRegi
     ASSERT_FALSE(hotKeyService->grabbed);
     view().close();
     EXPECT_FALSE(recorder.isRecording());
-    EXPECT_EQ(hotKeyService->grabbed, HotKeyCombo(f5Key, 0));
+    EXPECT_EQ(hotKeyService->grabbed, HotKeyCombo(KeyPosition::F5, 0));
     // And so does the window's end.
     settingsWindow.present(false);
     recorder.click();
     controller.reset();
-    EXPECT_EQ(hotKeyService->grabbed, HotKeyCombo(f5Key, 0));
+    EXPECT_EQ(hotKeyService->grabbed, HotKeyCombo(KeyPosition::F5, 0));
 }
 
 TEST_F(SettingsWindowTest, Pictures)

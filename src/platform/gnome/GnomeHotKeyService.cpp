@@ -1,5 +1,6 @@
 #include "platform/gnome/GnomeHotKeyService.h"
 
+#include "hotkey/KeyPosition.h"
 #include "hotkey/KeyboardLayout.h"
 
 #include <QHash>
@@ -30,14 +31,22 @@ const QHash<quint16, QString> &namedKeys()
 {
     static const QHash<quint16, QString> keys = [] {
         QHash<quint16, QString> table = {
-            {36, QStringLiteral("Return")},    {76, QStringLiteral("KP_Enter")},
-            {48, QStringLiteral("Tab")},       {49, QStringLiteral("space")},
-            {51, QStringLiteral("BackSpace")}, {53, QStringLiteral("Escape")},
-            {117, QStringLiteral("Delete")},   {114, QStringLiteral("Insert")},
-            {115, QStringLiteral("Home")},     {119, QStringLiteral("End")},
-            {116, QStringLiteral("Page_Up")},  {121, QStringLiteral("Page_Down")},
-            {123, QStringLiteral("Left")},     {124, QStringLiteral("Right")},
-            {125, QStringLiteral("Down")},     {126, QStringLiteral("Up")},
+            {KeyPosition::Return, QStringLiteral("Return")},
+            {KeyPosition::KeypadEnter, QStringLiteral("KP_Enter")},
+            {KeyPosition::Tab, QStringLiteral("Tab")},
+            {KeyPosition::Space, QStringLiteral("space")},
+            {KeyPosition::Backspace, QStringLiteral("BackSpace")},
+            {KeyPosition::Escape, QStringLiteral("Escape")},
+            {KeyPosition::ForwardDelete, QStringLiteral("Delete")},
+            {KeyPosition::Insert, QStringLiteral("Insert")},
+            {KeyPosition::Home, QStringLiteral("Home")},
+            {KeyPosition::End, QStringLiteral("End")},
+            {KeyPosition::PageUp, QStringLiteral("Page_Up")},
+            {KeyPosition::PageDown, QStringLiteral("Page_Down")},
+            {KeyPosition::LeftArrow, QStringLiteral("Left")},
+            {KeyPosition::RightArrow, QStringLiteral("Right")},
+            {KeyPosition::DownArrow, QStringLiteral("Down")},
+            {KeyPosition::UpArrow, QStringLiteral("Up")},
         };
         const QList<quint16> &functionKeys = KeyboardLayout::functionKeyCodes();
         for (int i = 0; i < functionKeys.size(); ++i)

@@ -1,5 +1,6 @@
 #include "platform/kde/KGlobalAccelHotKeyService.h"
 
+#include "hotkey/KeyPosition.h"
 #include "hotkey/KeyboardLayout.h"
 #include "platform/dbus/BoundedCall.h"
 
@@ -34,12 +35,22 @@ const QHash<quint16, int> &namedKeys()
 {
     static const QHash<quint16, int> keys = [] {
         QHash<quint16, int> table = {
-            {36, Qt::Key_Return},  {76, Qt::Key_Enter},     {48, Qt::Key_Tab},
-            {49, Qt::Key_Space},   {51, Qt::Key_Backspace}, {53, Qt::Key_Escape},
-            {117, Qt::Key_Delete}, {114, Qt::Key_Insert},   {115, Qt::Key_Home},
-            {119, Qt::Key_End},    {116, Qt::Key_PageUp},   {121, Qt::Key_PageDown},
-            {123, Qt::Key_Left},   {124, Qt::Key_Right},    {125, Qt::Key_Down},
-            {126, Qt::Key_Up},
+            {KeyPosition::Return, Qt::Key_Return},
+            {KeyPosition::KeypadEnter, Qt::Key_Enter},
+            {KeyPosition::Tab, Qt::Key_Tab},
+            {KeyPosition::Space, Qt::Key_Space},
+            {KeyPosition::Backspace, Qt::Key_Backspace},
+            {KeyPosition::Escape, Qt::Key_Escape},
+            {KeyPosition::ForwardDelete, Qt::Key_Delete},
+            {KeyPosition::Insert, Qt::Key_Insert},
+            {KeyPosition::Home, Qt::Key_Home},
+            {KeyPosition::End, Qt::Key_End},
+            {KeyPosition::PageUp, Qt::Key_PageUp},
+            {KeyPosition::PageDown, Qt::Key_PageDown},
+            {KeyPosition::LeftArrow, Qt::Key_Left},
+            {KeyPosition::RightArrow, Qt::Key_Right},
+            {KeyPosition::DownArrow, Qt::Key_Down},
+            {KeyPosition::UpArrow, Qt::Key_Up},
         };
         const QList<quint16> &functionKeys = KeyboardLayout::functionKeyCodes();
         for (int i = 0; i < functionKeys.size(); ++i)

@@ -1,6 +1,6 @@
 #include "platform/portal/RemoteDesktopPortal.h"
 
-#include "platform/wayland/EvdevKeystroke.h"
+#include "platform/keyboard/EvdevKeystroke.h"
 
 #include <QDBusMessage>
 #include <QDBusObjectPath>
@@ -139,7 +139,7 @@ bool RemoteDesktopPortal::sendKeystroke(quint16 keyCode, quint64 modifiers)
 {
     if (m_state != State::Started)
         return false;
-    const auto keystroke = wayland::evdevKeystroke(keyCode, modifiers);
+    const auto keystroke = keyboard::evdevKeystroke(keyCode, modifiers);
     if (!keystroke)
         return false;
     for (qsizetype i = 0; i < keystroke->size(); ++i) {

@@ -1,6 +1,6 @@
 #include "platform/sway/SwayBindings.h"
 
-#include "platform/x11/PhysicalKeys.h"
+#include "platform/keyboard/PhysicalKeys.h"
 
 #include <QHash>
 #include <QRegularExpression>
@@ -51,7 +51,7 @@ QSet<QString> modifiersOf(const HotKeyCombo &combo)
 
 xkb_keycode_t keycodeOf(const HotKeyCombo &combo, xkb_keymap *keymap)
 {
-    const char *name = x11::PhysicalKeys::xkbKeyName(combo.keyCode);
+    const char *name = keyboard::PhysicalKeys::xkbKeyName(combo.keyCode);
     return name && keymap ? xkb_keymap_key_by_name(keymap, name) : XKB_KEYCODE_INVALID;
 }
 

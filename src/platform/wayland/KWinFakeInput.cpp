@@ -1,6 +1,6 @@
 #include "platform/wayland/KWinFakeInput.h"
 
-#include "platform/wayland/EvdevKeystroke.h"
+#include "platform/keyboard/EvdevKeystroke.h"
 #include "platform/wayland/Roundtrip.h"
 
 #include "fake-input-client-protocol.h"
@@ -91,7 +91,7 @@ bool KWinFakeInput::sendKeystroke(quint16 keyCode, quint64 modifiers)
     State &s = *m_state;
     if (!s.ready || wl_display_get_error(s.display) != 0)
         return false;
-    const auto keystroke = evdevKeystroke(keyCode, modifiers);
+    const auto keystroke = keyboard::evdevKeystroke(keyCode, modifiers);
     if (!keystroke)
         return false;
     for (const auto &[code, pressed] : *keystroke) {

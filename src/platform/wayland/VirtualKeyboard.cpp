@@ -1,8 +1,8 @@
 #include "platform/wayland/VirtualKeyboard.h"
 
 #include "hotkey/HotKeyCombo.h"
+#include "platform/keyboard/PhysicalKeys.h"
 #include "platform/wayland/Roundtrip.h"
-#include "platform/x11/PhysicalKeys.h"
 
 #include "virtual-keyboard-unstable-v1-client-protocol.h"
 
@@ -222,7 +222,7 @@ bool VirtualKeyboard::sendKeystroke(quint16 keyCode, quint64 modifiers)
     // A layout chosen since the last keystroke arrives with the compositor's pending events.
     if (!roundtrip(s.display, deadline) || !s.updateKeymap())
         return false;
-    const char *name = x11::PhysicalKeys::xkbKeyName(keyCode);
+    const char *name = keyboard::PhysicalKeys::xkbKeyName(keyCode);
     const xkb_keycode_t key =
         name ? xkb_keymap_key_by_name(s.keymap.get(), name) : XKB_KEYCODE_INVALID;
     if (key == XKB_KEYCODE_INVALID || key < 8)

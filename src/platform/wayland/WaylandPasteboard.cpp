@@ -1,7 +1,7 @@
 #include "platform/wayland/WaylandPasteboard.h"
 
+#include "platform/clipboard/SelectionTypes.h"
 #include "platform/wayland/DataControl.h"
-#include "platform/x11/SelectionTypes.h"
 
 #include <QHash>
 #include <QSet>
@@ -13,7 +13,7 @@
 namespace tessaly {
 
 using wayland::DataControl;
-namespace Types = x11::SelectionTypes;
+namespace Types = clipboard::SelectionTypes;
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "platform/x11/SelectionReading.h"
 
-#include "platform/x11/SelectionTypes.h"
+#include "platform/clipboard/SelectionTypes.h"
 
 #include <xcb/xfixes.h>
 
@@ -101,7 +101,7 @@ bool SelectionReading::begin()
         return !isInterrupted(); // no list, or not a list of atoms: nothing to read
     QSet<QString> seen;
     for (const QString &name : m_connection->atomNames(*offered)) {
-        if (name.isEmpty() || SelectionTypes::isMetaTarget(name) || seen.contains(name))
+        if (name.isEmpty() || clipboard::SelectionTypes::isMetaTarget(name) || seen.contains(name))
             continue;
         seen.insert(name);
         m_types.append(name);
@@ -275,12 +275,12 @@ std::optional<QByteArray> SelectionReading::data(const QString &type, qint64 max
 QList<QUrl> SelectionReading::fileURLs(qint64 maxBytes)
 {
     if (const auto list = fetch(QStringLiteral("text/uri-list"), maxBytes)) {
-        const QList<QUrl> urls = SelectionTypes::fileURLsFromUriList(*list);
+        const QList<QUrl> urls = clipboard::SelectionTypes::fileURLsFromUriList(*list);
         if (!urls.isEmpty())
             return urls;
     }
     if (const auto gnome = fetch(QStringLiteral("x-special/gnome-copied-files"), maxBytes))
-        return SelectionTypes::fileURLsFromGnomeCopiedFiles(*gnome);
+        return clipboard::SelectionTypes::fileURLsFromGnomeCopiedFiles(*gnome);
     return {};
 }
 
@@ -290,14 +290,14 @@ std::optional<QString> SelectionReading::string(qint64 maxBytes)
         return std::nullopt;
     // The text targets on offer, in order of preference; the charset is matched in any case.
     QStringList candidates;
-    for (const QString &preferred : SelectionTypes::utf8TextTargets()) {
+    for (const QString &preferred : clipboard::SelectionTypes::utf8TextTargets()) {
         for (const QString &type : std::as_const(m_types)) {
             if (type.compare(preferred, Qt::CaseInsensitive) == 0 && !candidates.contains(type))
                 candidates.append(type);
         }
     }
-    if (m_types.contains(SelectionTypes::latin1TextTarget()))
-        candidates.append(SelectionTypes::latin1TextTarget());
+    if (m_types.contains(clipboard::SelectionTypes::latin1TextTarget()))
+        candidates.append(clipboard::SelectionTypes::latin1TextTarget());
 
     // The first flavour that decodes cleanly; failing that, the first with its invalid
     // sequences replaced (the snapshot keeps the bytes as they were).
@@ -306,10 +306,10 @@ std::optional<QString> SelectionReading::string(qint64 maxBytes)
         const auto bytes = fetch(target, maxBytes);
         if (!bytes)
             continue;
-        if (auto text = SelectionTypes::decodeText(target, *bytes))
+        if (auto text = clipboard::SelectionTypes::decodeText(target, *bytes))
             return text;
         if (!lenient)
-            lenient = SelectionTypes::decodeTextLeniently(target, *bytes);
+            lenient = clipboard::SelectionTypes::decodeTextLeniently(target, *bytes);
     }
     return lenient;
 }

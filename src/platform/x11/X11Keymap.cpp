@@ -1,7 +1,7 @@
 #include "platform/x11/X11Keymap.h"
 
 #include "hotkey/HotKeyCombo.h"
-#include "platform/x11/PhysicalKeys.h"
+#include "platform/keyboard/PhysicalKeys.h"
 #include "platform/x11/XcbConnection.h"
 
 #include <xkbcommon/xkbcommon-x11.h>
@@ -104,8 +104,8 @@ std::unique_ptr<X11Keymap> X11Keymap::read(xcb_connection_t *connection)
     if (!result->m_keymap)
         return nullptr;
 
-    for (quint16 code = 0; code < PhysicalKeys::positionCount; ++code) {
-        const char *name = PhysicalKeys::xkbKeyName(code);
+    for (quint16 code = 0; code < keyboard::PhysicalKeys::positionCount; ++code) {
+        const char *name = keyboard::PhysicalKeys::xkbKeyName(code);
         if (!name)
             continue;
         const xkb_keycode_t key = xkb_keymap_key_by_name(result->m_keymap, name);

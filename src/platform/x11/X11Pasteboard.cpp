@@ -1,8 +1,8 @@
 #include "platform/x11/X11Pasteboard.h"
 
+#include "platform/clipboard/SelectionTypes.h"
 #include "platform/x11/SelectionOwner.h"
 #include "platform/x11/SelectionReading.h"
-#include "platform/x11/SelectionTypes.h"
 
 #include <QSet>
 #include <QTimer>
@@ -58,12 +58,12 @@ void X11Pasteboard::clearContents()
 
 void X11Pasteboard::setString(const QString &text)
 {
-    own(x11::SelectionTypes::plainTextRepresentations(text));
+    own(clipboard::SelectionTypes::plainTextRepresentations(text));
 }
 
 std::optional<QString> X11Pasteboard::plainString(const PayloadItem &item) const
 {
-    return x11::SelectionTypes::plainString(item);
+    return clipboard::SelectionTypes::plainString(item);
 }
 
 void X11Pasteboard::writeItems(const QList<PayloadItem> &items)
@@ -72,7 +72,7 @@ void X11Pasteboard::writeItems(const QList<PayloadItem> &items)
     QSet<QString> offered;
     for (const PayloadItem &item : items) {
         for (const auto &[type, bytes] : item.representations()) {
-            if (offered.contains(type) || x11::SelectionTypes::isMetaTarget(type))
+            if (offered.contains(type) || clipboard::SelectionTypes::isMetaTarget(type))
                 continue;
             offered.insert(type);
             contents.append({type, bytes});

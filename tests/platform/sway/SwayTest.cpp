@@ -1,6 +1,7 @@
 // What the sway backend reads from sway: its configuration (is the hot key bound already?) and
 // its window tree (which application is in front, where its window is).
 
+#include "hotkey/KeyPosition.h"
 #include "platform/sway/SwayBindings.h"
 #include "platform/sway/SwayWorkspace.h"
 #include "platform/xdg/DesktopEntries.h"
@@ -37,17 +38,18 @@ std::unique_ptr<xkb_keymap, KeymapDeleter> usKeymap()
     return keymap;
 }
 
-constexpr HotKeyCombo ctrlShiftV{9, HotKeyCombo::commandFlag | HotKeyCombo::shiftFlag};
+constexpr HotKeyCombo ctrlShiftV{KeyPosition::V, HotKeyCombo::commandFlag | HotKeyCombo::shiftFlag};
 
 TEST(SwayBindingsTest, SpellsTheCombinationAsABindcode)
 {
     const auto keymap = usKeymap();
     ASSERT_TRUE(keymap);
     EXPECT_EQ(SwayBindings::bindcodeOf(ctrlShiftV, keymap.get()), u"Ctrl+Shift+55"_s);
-    const HotKeyCombo everything{49, HotKeyCombo::significantFlags};
+    const HotKeyCombo everything{KeyPosition::Space, HotKeyCombo::significantFlags};
     EXPECT_EQ(SwayBindings::bindcodeOf(everything, keymap.get()), u"Mod4+Ctrl+Mod1+Shift+65"_s);
-    EXPECT_FALSE(SwayBindings::bindcodeOf(HotKeyCombo{63, HotKeyCombo::commandFlag},
-                                          keymap.get())); // fn: no PC key
+    EXPECT_FALSE(
+        SwayBindings::bindcodeOf(HotKeyCombo{KeyPosition::Function, HotKeyCombo::commandFlag},
+                                 keymap.get())); // fn: no PC key
 }
 
 TEST(SwayBindingsTest, FindsTheCombinationAmongTheUsersBindings)

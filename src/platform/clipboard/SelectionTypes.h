@@ -10,9 +10,10 @@
 
 #include <optional>
 
-namespace tessaly::x11 {
+namespace tessaly::clipboard {
 
-// How clipboard contents are named and encoded on X11: which targets are protocol rather than
+// How clipboard contents are named and encoded, by X11 selection owners and Wayland data
+// sources alike (both name them by the same targets): which targets are protocol rather than
 // content, where the plain text and the file list are, and what one plain string is offered as.
 namespace SelectionTypes {
 
@@ -45,4 +46,4 @@ std::optional<QString> plainString(const PayloadItem &item);
 QList<std::pair<QString, QByteArray>> plainTextRepresentations(const QString &text);
 
 } // namespace SelectionTypes
-} // namespace tessaly::x11
+} // namespace tessaly::clipboard

@@ -1,13 +1,15 @@
 #pragma once
 
+#include "hotkey/KeyPosition.h"
+
 #include <QtGlobal>
 
 #include <optional>
 #include <string_view>
 
-namespace tessaly::x11 {
+namespace tessaly::keyboard {
 
-// The stored key positions (virtual key codes 0–127: 9 is the V key, 49 the space bar) and the
+// The stored key positions (hotkey/KeyPosition.h: KeyPosition::V, KeyPosition::Space …) and the
 // XKB names of the same physical keys on a PC keyboard ("AB04", "SPCE"). The names are resolved
 // against the live keymap, so any keymap works.
 //
@@ -16,7 +18,7 @@ namespace tessaly::x11 {
 namespace PhysicalKeys {
 
 // The number of stored key positions the table covers (0 to 127).
-inline constexpr quint16 positionCount = 128;
+inline constexpr quint16 positionCount = KeyPosition::count;
 
 // The XKB name of the key at a stored position; null for positions without a PC key (fn, the
 // unused codes) and for codes beyond the table.
@@ -27,4 +29,4 @@ std::optional<quint16> keyCode(std::string_view xkbKeyName);
 
 } // namespace PhysicalKeys
 
-} // namespace tessaly::x11
+} // namespace tessaly::keyboard

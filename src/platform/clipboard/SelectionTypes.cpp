@@ -1,9 +1,9 @@
-#include "platform/x11/SelectionTypes.h"
+#include "platform/clipboard/SelectionTypes.h"
 
 #include <QSet>
 #include <QStringDecoder>
 
-namespace tessaly::x11::SelectionTypes {
+namespace tessaly::clipboard::SelectionTypes {
 
 namespace {
 
@@ -137,4 +137,4 @@ std::optional<QString> plainString(const PayloadItem &item)
     return std::nullopt;
 }
 
-} // namespace tessaly::x11::SelectionTypes
+} // namespace tessaly::clipboard::SelectionTypes

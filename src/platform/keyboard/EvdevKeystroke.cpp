@@ -1,13 +1,13 @@
-#include "platform/wayland/EvdevKeystroke.h"
+#include "platform/keyboard/EvdevKeystroke.h"
 
 #include "hotkey/HotKeyCombo.h"
-#include "platform/x11/PhysicalKeys.h"
+#include "platform/keyboard/PhysicalKeys.h"
 
 #include <xkbcommon/xkbcommon.h>
 
 #include <memory>
 
-namespace tessaly::wayland {
+namespace tessaly::keyboard {
 
 namespace {
 
@@ -35,7 +35,7 @@ xkb_keymap *defaultKeymap()
 
 std::optional<QList<std::pair<quint32, bool>>> evdevKeystroke(quint16 keyCode, quint64 modifiers)
 {
-    const char *name = x11::PhysicalKeys::xkbKeyName(keyCode);
+    const char *name = PhysicalKeys::xkbKeyName(keyCode);
     xkb_keymap *keymap = defaultKeymap();
     const xkb_keycode_t key =
         name && keymap ? xkb_keymap_key_by_name(keymap, name) : XKB_KEYCODE_INVALID;
@@ -68,4 +68,4 @@ std::optional<QList<std::pair<quint32, bool>>> evdevKeystroke(quint16 keyCode, q
     return events;
 }
 
-} // namespace tessaly::wayland
+} // namespace tessaly::keyboard

@@ -6,7 +6,7 @@
 #include <optional>
 #include <utility>
 
-namespace tessaly::wayland {
+namespace tessaly::keyboard {
 
 // A keystroke as a keyboard sends it to the kernel: the modifier keys (the left ones) pressed,
 // the key pressed and released, the modifiers released, each as an evdev key code with its
@@ -14,4 +14,4 @@ namespace tessaly::wayland {
 // codes are those of every layout. Absent for a position without a PC key.
 std::optional<QList<std::pair<quint32, bool>>> evdevKeystroke(quint16 keyCode, quint64 modifiers);
 
-} // namespace tessaly::wayland
+} // namespace tessaly::keyboard
