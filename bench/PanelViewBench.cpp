@@ -66,7 +66,7 @@ void prepare(PanelViewHarness &harness, const QList<ClipItem> &items, Instant no
         if (item.kind == ClipKind::Image)
             harness.images.thumbnails.insert(item.id, sampleThumbnail(400, 225));
     }
-    harness.model.setItems(items);
+    harness.model.setEntries(items);
     harness.model.open();
 }
 
@@ -105,7 +105,7 @@ int main(int argc, char **argv)
         const QList<ClipItem> items = history(now, entries, run);
         QElapsedTimer timer;
         timer.start();
-        harness.model.setItems(items);
+        harness.model.setEntries(items);
         harness.model.open();
         harness.view().grabWindow();
         reopenings.push_back(timer.nsecsElapsed() / 1e6);
@@ -113,13 +113,13 @@ int main(int argc, char **argv)
 
     // The usual opening: one new copy on top of the same history.
     std::vector<double> usualOpenings;
-    QList<ClipItem> items = harness.model.items();
+    QList<ClipItem> items = harness.model.entries();
     for (int run = 0; run < runs; ++run) {
         items.prepend(sampleText(QStringLiteral("Cópia nova %1").arg(run), now, 1));
         items.removeLast();
         QElapsedTimer timer;
         timer.start();
-        harness.model.setItems(items);
+        harness.model.setEntries(items);
         harness.model.open();
         harness.view().grabWindow();
         usualOpenings.push_back(timer.nsecsElapsed() / 1e6);

@@ -7,34 +7,9 @@ import Tessaly.Panel
   The content of the history panel: header, search field, filter bar, accessibility banner,
   the list of entries (or an empty state) and the footer's key hints. 400 × 560.
 
-  It reads and drives `panelModel`, an object with:
-
-  Properties (each with its change signal, emitted only when the value changes)
-    query: string                  read/write  the search text
-    filter: string                 read/write  the active filter: "all", "text", "link",
-                                               "image", "file" or "pinned"
-    selectedID: string             read        the selected entry's id (canonical UUID text),
-                                               empty when nothing is selected
-    openToken: int                 read        raised by one at every opening of the panel
-    accessibilityTrusted: bool     read        false shows the accessibility banner
-    now: date                      read        the reference time of the cards' ages
-    items: ClipListModel           read        the entries shown, in order (roles: clipID,
-                                               kind, createdAt, lastUsedAt, pinned, text,
-                                               filePaths, imageWidth, imageHeight,
-                                               hasRichText, sourceBundleID, sourceAppName,
-                                               contentHash, byteSize, entry); a constant object
-                                               whose rows change in place
-    hasUnpinnedItems: bool         read        the whole history (not only the visible part)
-                                               holds an unpinned entry
-
-  Methods
-    selectFirst()                  select the first visible entry (or nothing)
-    paste(id, plainText)           hide the panel and paste the entry
-    togglePin(id)                  pin or unpin the entry
-    remove(id)                     remove the entry (moving the selection)
-    clearAll()                     clear the history, keeping pinned entries
-    openSettings()                 hide the panel and open the settings window
-    requestAccessibility()         hide the panel and ask for the permission to paste
+  It reads and drives `panelModel` (PanelViewModel: the search text, the filter, the
+  selection, the openings, the banner, the cards' reference time, the listed entries and the
+  actions on them).
 
   The view sets `query` as the user types (then calls selectFirst()), sets `filter` from the
   chips (then calls selectFirst()), focuses the search field at every opening, scrolls the
@@ -43,7 +18,7 @@ import Tessaly.Panel
 Item {
     id: view
 
-    required property QtObject panelModel
+    required property PanelViewModel panelModel
     // Whether the view paints the panel's rounded background itself.
     property bool drawsBackground: true
 

@@ -22,7 +22,7 @@ bool anyUnpinned(const QList<ClipItem> &items)
 
 PanelModel::PanelModel(HistoryStore &store, AppSettings &settings,
                        const AccessibilityPermission &accessibility, QObject *parent)
-    : QObject(parent), m_store(store), m_settings(settings), m_accessibility(accessibility),
+    : PanelViewModel(parent), m_store(store), m_settings(settings), m_accessibility(accessibility),
       m_items(new ClipListModel(this)), m_clock(&Instant::now), m_now(Instant::now()),
       m_hasUnpinnedItems(anyUnpinned(store.items()))
 {

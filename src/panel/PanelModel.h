@@ -2,6 +2,7 @@
 
 #include "history/ClipRecords.h"
 #include "panel/ClipFilter.h"
+#include "panel/PanelViewModel.h"
 
 #include <QDateTime>
 #include <QObject>
@@ -24,24 +25,11 @@ class PanelActions;
 // measured from. It derives the listed entries from the history store and carries the
 // selection rules that the keyboard handling and the view drive. Main thread only; every
 // property notifies only when its value changes.
-class PanelModel : public QObject
+class PanelModel : public PanelViewModel
 {
     Q_OBJECT
-    Q_PROPERTY(QString query READ query WRITE setQuery NOTIFY queryChanged)
-    // The raw value of the active filter ("all", "text", …); see filters.
-    Q_PROPERTY(QString filter READ filterName WRITE setFilterName NOTIFY filterChanged)
     // The filter bar, in order: [{ name: "all", label: "Tudo" }, …].
     Q_PROPERTY(QVariantList filters READ filterOptions CONSTANT)
-    // The selected entry's id (canonical upper-case text), empty when nothing is selected.
-    Q_PROPERTY(QString selectedID READ selectedIDText NOTIFY selectedIDChanged)
-    Q_PROPERTY(qint64 openToken READ openToken NOTIFY openTokenChanged)
-    Q_PROPERTY(
-        bool accessibilityTrusted READ accessibilityTrusted NOTIFY accessibilityTrustedChanged)
-    Q_PROPERTY(QDateTime now READ nowDateTime NOTIFY nowChanged)
-    // The visible entries, kept in step with the store, the query and the filter.
-    Q_PROPERTY(tessaly::ClipListModel *items READ items CONSTANT)
-    // Whether the history holds an entry that clearing would remove (an unpinned one).
-    Q_PROPERTY(bool hasUnpinnedItems READ hasUnpinnedItems NOTIFY hasUnpinnedItemsChanged)
 
 public:
     using Clock = std::function<Instant()>;
@@ -53,28 +41,28 @@ public:
     HistoryStore &store() const { return m_store; }
     AppSettings &settings() const { return m_settings; }
 
-    QString query() const { return m_query; }
-    void setQuery(const QString &query);
+    QString query() const override { return m_query; }
+    void setQuery(const QString &query) override;
 
     ClipFilter filter() const { return m_filter; }
     void setFilter(ClipFilter filter);
-    QString filterName() const { return clipFilterName(m_filter); }
-    // An unknown name changes nothing.
-    void setFilterName(const QString &name);
+    QString filterName() const override { return clipFilterName(m_filter); }
+    void setFilterName(const QString &name) override;
     static QVariantList filterOptions();
 
     std::optional<QUuid> selectedID() const { return m_selectedID; }
     // Used by the selection operations below and by the controller when it deletes an entry.
     void setSelectedID(const std::optional<QUuid> &id);
-    QString selectedIDText() const;
+    QString selectedIDText() const override;
 
-    qint64 openToken() const { return m_openToken; }
-    bool accessibilityTrusted() const { return m_accessibilityTrusted; }
+    qint64 openToken() const override { return m_openToken; }
+    bool accessibilityTrusted() const override { return m_accessibilityTrusted; }
     Instant now() const { return m_now; }
-    QDateTime nowDateTime() const { return m_now.toDateTime(); }
-    bool hasUnpinnedItems() const { return m_hasUnpinnedItems; }
+    QDateTime nowDateTime() const override { return m_now.toDateTime(); }
+    bool hasUnpinnedItems() const override { return m_hasUnpinnedItems; }
 
-    ClipListModel *items() const { return m_items; }
+    // The visible entries, kept in step with the store, the query and the filter.
+    ClipListModel *items() const override { return m_items; }
 
     // The controller that carries out the view's actions; a weak reference: when the
     // implementer is a QObject, it is forgotten as soon as that object is destroyed.
@@ -96,7 +84,7 @@ public:
     // Keeps a still-visible selection, else selects the first visible entry (or nothing).
     void ensureSelection();
     // Selects the first visible entry, or nothing.
-    Q_INVOKABLE void selectFirst();
+    void selectFirst() override;
     // Moves the selection by `delta` rows, clamped to the list (no wrap-around); with nothing
     // selected both directions land on the first entry. Nothing happens on an empty list.
     Q_INVOKABLE void moveSelection(int delta);
@@ -106,21 +94,12 @@ public:
 
     // The view's and the cards' actions, by entry id; each is skipped when the controller is
     // gone or the id names no entry of the history.
-    Q_INVOKABLE void paste(const QString &itemId, bool plainText);
-    Q_INVOKABLE void togglePin(const QString &itemId);
-    Q_INVOKABLE void remove(const QString &itemId);
-    Q_INVOKABLE void clearAll();
-    Q_INVOKABLE void requestAccessibility();
-    Q_INVOKABLE void openSettings();
-
-Q_SIGNALS:
-    void queryChanged();
-    void filterChanged();
-    void selectedIDChanged();
-    void openTokenChanged();
-    void accessibilityTrustedChanged();
-    void nowChanged();
-    void hasUnpinnedItemsChanged();
+    void paste(const QString &itemId, bool plainText) override;
+    void togglePin(const QString &itemId) override;
+    void remove(const QString &itemId) override;
+    void clearAll() override;
+    void requestAccessibility() override;
+    void openSettings() override;
 
 private:
     void onStoreChanged();

@@ -88,7 +88,7 @@ protected:
     // Shows the panel's view at a fixed place, frameless as the panel is.
     void showPanel(const QList<ClipItem> &items, CardWorkspace *desktop = nullptr)
     {
-        harness.model.setItems(items);
+        harness.model.setEntries(items);
         harness.model.open();
         ASSERT_TRUE(harness.load(Qt::FramelessWindowHint | Qt::Window, desktop));
         harness.view().setPosition(120, 90);

@@ -1,40 +1,10 @@
 #include "fakes/FakePanelModel.h"
 
+#include "panel/ClipFilter.h"
+
 namespace tessaly::test {
 
-namespace {
-
-bool admits(const QString &filter, const ClipItem &item)
-{
-    if (filter == QStringLiteral("text"))
-        return item.kind == ClipKind::Text || item.kind == ClipKind::Color;
-    if (filter == QStringLiteral("link"))
-        return item.kind == ClipKind::Link;
-    if (filter == QStringLiteral("image"))
-        return item.kind == ClipKind::Image;
-    if (filter == QStringLiteral("file"))
-        return item.kind == ClipKind::File;
-    if (filter == QStringLiteral("pinned"))
-        return item.pinned;
-    return true;
-}
-
-bool matches(const QString &query, const ClipItem &item)
-{
-    if (query.isEmpty())
-        return true;
-    return item.textString().value_or(QString()).contains(query, Qt::CaseInsensitive) ||
-           item.sourceAppName.value_or(QString()).contains(query, Qt::CaseInsensitive);
-}
-
-} // namespace
-
-FakePanelModel::FakePanelModel(QObject *parent) : QObject(parent) {}
-
-bool FakePanelModel::hasUnpinnedItems() const
-{
-    return m_hasUnpinnedItems;
-}
+FakePanelModel::FakePanelModel(QObject *parent) : PanelViewModel(parent) {}
 
 void FakePanelModel::setQuery(const QString &query)
 {
@@ -45,9 +15,9 @@ void FakePanelModel::setQuery(const QString &query)
     Q_EMIT queryChanged();
 }
 
-void FakePanelModel::setFilter(const QString &filter)
+void FakePanelModel::setFilterName(const QString &filter)
 {
-    if (filter == m_filter)
+    if (filter == m_filter || !clipFilterFromName(filter))
         return;
     m_filter = filter;
     refresh();
@@ -78,9 +48,9 @@ void FakePanelModel::setNow(const QDateTime &now)
     Q_EMIT nowChanged();
 }
 
-void FakePanelModel::setItems(const QList<ClipItem> &items)
+void FakePanelModel::setEntries(const QList<ClipItem> &entries)
 {
-    m_items = items;
+    m_entries = entries;
     refresh();
 }
 
@@ -93,15 +63,16 @@ void FakePanelModel::open()
 
 void FakePanelModel::refresh()
 {
-    const QString trimmed = m_query.trimmed();
+    const QString needle = m_query.trimmed();
+    const ClipFilter filter = clipFilterFromName(m_filter).value_or(ClipFilter::All);
     QList<ClipItem> visible;
-    for (const ClipItem &item : std::as_const(m_items)) {
-        if (admits(m_filter, item) && matches(trimmed, item))
+    for (const ClipItem &item : std::as_const(m_entries)) {
+        if (clipFilterAdmits(filter, item) && (needle.isEmpty() || item.matches(needle)))
             visible.append(item);
     }
     m_visible.setItems(visible);
-    const bool unpinned =
-        std::any_of(m_items.cbegin(), m_items.cend(), [](const ClipItem &i) { return !i.pinned; });
+    const bool unpinned = std::any_of(m_entries.cbegin(), m_entries.cend(),
+                                      [](const ClipItem &i) { return !i.pinned; });
     if (unpinned != m_hasUnpinnedItems) {
         m_hasUnpinnedItems = unpinned;
         Q_EMIT hasUnpinnedItemsChanged();

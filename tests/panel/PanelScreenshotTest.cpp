@@ -80,9 +80,9 @@ protected:
                     harness.images.fileIcons.insert(path, themeIcon("folder"));
             }
         }
-        harness.model.setItems(scene.items);
+        harness.model.setEntries(scene.items);
         harness.model.open();
-        harness.model.setFilter(scene.filter);
+        harness.model.setFilterName(scene.filter);
         harness.model.setQuery(scene.query);
         harness.model.setAccessibilityTrusted(scene.trusted);
         harness.model.setSelectedID(QString());

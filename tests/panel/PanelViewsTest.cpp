@@ -41,7 +41,7 @@ protected:
 
     void setItems(const QList<ClipItem> &items)
     {
-        harness.model.setItems(items);
+        harness.model.setEntries(items);
         harness.model.open();
         harness.settle();
     }
@@ -75,7 +75,7 @@ TEST_F(PanelViewsTest, EmptyStatesOfAFilterAndOfASearch)
     setItems({sampleText("um texto", now), sampleLink("https://example.com", now)});
     EXPECT_FALSE(shown("emptyState"));
 
-    harness.model.setFilter("image");
+    harness.model.setFilterName("image");
     harness.settle();
     EXPECT_EQ(harness.texts("emptyTitle"), QStringList{"Nada em Imagens"});
     EXPECT_TRUE(harness.texts("emptySubtitle").value(0).startsWith("Copie algo com ⌘C"));
@@ -93,7 +93,7 @@ TEST_F(PanelViewsTest, ClearAllIsDisabledWhileEveryEntryIsPinned)
     ClipItem b = sampleLink("https://example.com", now);
     a.pinned = b.pinned = true;
     setItems({a, b});
-    harness.model.setFilter("image");
+    harness.model.setFilterName("image");
     harness.settle();
     QQuickItem *clear = harness.find("clearAllButton");
     EXPECT_FALSE(clear->isEnabled());
@@ -132,19 +132,19 @@ TEST_F(PanelViewsTest, TypingSearchesAndSelectsTheFirstMatch)
     harness.view().requestActivate();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&harness.view()));
     ASSERT_TRUE(QTest::qWaitFor([&] { return harness.find("searchField")->hasActiveFocus(); }));
-    EXPECT_EQ(harness.model.selectedID(), idOf(first));
+    EXPECT_EQ(harness.model.selectedIDText(), idOf(first));
     EXPECT_FALSE(shown("clearSearchButton"));
 
     for (char c : QByteArray("seg"))
         QTest::keyClick(&harness.view(), c);
     EXPECT_EQ(harness.model.query(), "seg");
-    EXPECT_EQ(harness.model.selectedID(), idOf(second));
+    EXPECT_EQ(harness.model.selectedIDText(), idOf(second));
     harness.settle();
     ASSERT_TRUE(shown("clearSearchButton"));
 
     click(harness.view(), harness.find("clearSearchButton"));
     EXPECT_EQ(harness.model.query(), "");
-    EXPECT_EQ(harness.model.selectedID(), idOf(first));
+    EXPECT_EQ(harness.model.selectedIDText(), idOf(first));
     harness.settle();
     EXPECT_FALSE(shown("clearSearchButton"));
     EXPECT_EQ(harness.find("searchField")->property("text").toString(), "");
@@ -163,8 +163,8 @@ TEST_F(PanelViewsTest, AChipSetsTheFilterAndSelectsTheFirstEntry)
     EXPECT_EQ(labels, (QStringList{"Tudo", "Texto", "Links", "Imagens", "Arquivos", "Fixados"}));
 
     click(harness.view(), harness.find("filterChip_link"));
-    EXPECT_EQ(harness.model.filter(), "link");
-    EXPECT_EQ(harness.model.selectedID(), idOf(link));
+    EXPECT_EQ(harness.model.filterName(), "link");
+    EXPECT_EQ(harness.model.selectedIDText(), idOf(link));
     EXPECT_TRUE(harness.find("filterChip_link")->property("active").toBool());
     EXPECT_FALSE(harness.find("filterChip_all")->property("active").toBool());
 }

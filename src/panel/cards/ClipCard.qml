@@ -19,7 +19,7 @@ Item {
     property bool isSelected: false
     property date now: new Date()
     // Where pasting, pinning and deleting go (the panel model); nothing happens without it.
-    property QtObject actions: null
+    property PanelViewModel actions: null
 
     readonly property bool hovering: hover.hovered
     readonly property bool showsControls: hovering || isSelected
