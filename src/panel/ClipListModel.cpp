@@ -1,5 +1,7 @@
 #include "panel/ClipListModel.h"
 
+#include "panel/cards/ClipCardRules.h"
+#include "panel/cards/ClipContentRules.h"
 #include "panel/cards/Formatting.h"
 
 #include <QSet>
@@ -65,9 +67,46 @@ QVariant ClipListModel::data(const QModelIndex &index, int role) const
         return item.byteSize;
     case EntryRole:
         return QVariant::fromValue(item);
+    case PreviewRole:
+        return item.kind == ClipKind::Text ? ClipContentRules::textPreview(item.textString())
+                                           : QString();
+    case LinkTitleRole:
+        return item.kind == ClipKind::Link ? ClipContentRules::linkTitle(item.textString())
+                                           : QString();
+    case LinkTextRole:
+        return item.kind == ClipKind::Link ? ClipContentRules::trimmedText(item.textString())
+                                           : QString();
+    case SwatchColorRole:
+        return ClipContentRules::colorFromHex(
+                   item.kind == ClipKind::Color ? item.textString().value_or(QString()) : QString())
+            .value_or(QColor(Qt::transparent));
+    case ColorLabelRole:
+        return item.kind == ClipKind::Color ? ClipContentRules::colorLabel(item.textString())
+                                            : QString();
+    case FileNamesRole:
+        return ClipContentRules::fileNamesLine(item.filePaths.value_or(QStringList()));
+    case FileFolderRole:
+        return ClipContentRules::fileFolderLine(item.filePaths.value_or(QStringList()));
+    case MenuRole:
+        return menuEntries(item);
     default:
         return {};
     }
+}
+
+QVariantList ClipListModel::menuEntries(const ClipItem &item)
+{
+    QVariantList menu;
+    for (const ClipCardRules::MenuEntry &entry : ClipCardRules::contextMenu(item)) {
+        menu.append(QVariantMap{
+            {QStringLiteral("action"), ClipCardRules::actionName(entry.action)},
+            {QStringLiteral("text"), entry.text},
+            {QStringLiteral("destructive"), entry.destructive},
+            {QStringLiteral("separator"),
+             entry.action == ClipCardRules::MenuEntry::Action::Separator},
+        });
+    }
+    return menu;
 }
 
 QHash<int, QByteArray> ClipListModel::roleNames() const
@@ -90,6 +129,14 @@ QHash<int, QByteArray> ClipListModel::roleNames() const
         {ContentHashRole, "contentHash"},
         {ByteSizeRole, "byteSize"},
         {EntryRole, "entry"},
+        {PreviewRole, "preview"},
+        {LinkTitleRole, "linkTitle"},
+        {LinkTextRole, "linkText"},
+        {SwatchColorRole, "swatchColor"},
+        {ColorLabelRole, "colorLabel"},
+        {FileNamesRole, "fileNames"},
+        {FileFolderRole, "fileFolder"},
+        {MenuRole, "menuEntries"},
     };
 }
 

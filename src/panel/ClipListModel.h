@@ -13,7 +13,9 @@ namespace tessaly {
 // a card reads. A new list that keeps most rows is merged in with row removals, moves and
 // insertions (and data changes for entries that changed in place), so a view can animate
 // them; one that keeps less than half resets the model. The selected row is marked through a
-// role; "entry" carries the whole entry for the card rules.
+// role. Besides the entry's fields, a row carries what its card shows (its preview, link title,
+// swatch, file lines and context menu), so the cards read it directly; "entry" carries the
+// whole entry for the cards' desktop services.
 class ClipListModel : public QAbstractListModel
 {
     Q_OBJECT
@@ -38,7 +40,18 @@ public:
         SelectedRole,
         ContentHashRole,
         ByteSizeRole,
-        EntryRole, // the whole ClipItem, handed back to the card rules
+        EntryRole, // the whole ClipItem, handed to the cards' services
+        // What the card shows, by kind; empty for the other kinds.
+        PreviewRole,     // "preview": a text entry's preview
+        LinkTitleRole,   // "linkTitle": a link's title line
+        LinkTextRole,    // "linkText": a link's trimmed text, shortened by the card to fit
+        SwatchColorRole, // "swatchColor": a colour entry's colour (transparent when none)
+        ColorLabelRole,  // "colorLabel"
+        FileNamesRole,   // "fileNames": a file entry's names line
+        FileFolderRole,  // "fileFolder": its folder line
+        MenuRole,        // "menuEntries": the context menu, a list of {action, text, destructive,
+                         // separator}; action is "paste", "pastePlainText", "togglePin",
+                         // "revealFiles", "openLink", "delete" or "separator"
     };
     Q_ENUM(Role)
 
@@ -63,6 +76,7 @@ Q_SIGNALS:
     void countChanged();
 
 private:
+    static QVariantList menuEntries(const ClipItem &item);
     void emitRowChanged(int row, const QList<int> &roles = {});
 
     QList<ClipItem> m_items;

@@ -2,6 +2,7 @@
 
 #include "panel/DesktopSpace.h"
 #include "panel/KeyTranslator.h"
+#include "panel/PanelPlacement.h"
 #include "panel/PanelViews.h"
 #include "panel/PanelWindow.h"
 #include "panel/PanelWindowSystem.h"
@@ -18,16 +19,17 @@ namespace tessaly {
 
 class PanelModel;
 
-// The history panel's window: a frameless 400 × 560 panel with 14-point rounded corners that
-// shows the history view over the panel model. It is created once and kept hidden between
+// The history panel's window: a frameless panel of the fixed size with 14-point rounded corners
+// that shows the history view over the panel model. It is created once and kept hidden between
 // openings. Frames are given in the desktop space of placement.
 class HistoryPanel : public QObject, public PanelWindow
 {
     Q_OBJECT
 
 public:
-    static constexpr int width = 400;
-    static constexpr int height = 560;
+    // The panel's size is the one placement lays out (PanelPlacement.h).
+    static constexpr int width = int(panelWidth);
+    static constexpr int height = int(panelHeight);
     static constexpr int cornerRadius = 14;
 
     HistoryPanel(PanelModel &model, const PanelViewBackends &backends, KeyTranslator &keys,

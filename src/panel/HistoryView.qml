@@ -5,7 +5,7 @@ import Tessaly.Panel
 
 /*
   The content of the history panel: header, search field, filter bar, accessibility banner,
-  the list of entries (or an empty state) and the footer's key hints. 400 × 560.
+  the list of entries (or an empty state) and the footer's key hints, at the panel's size.
 
   It reads and drives `panelModel` (PanelViewModel: the search text, the filter, the
   selection, the openings, the banner, the cards' reference time, the listed entries and the
@@ -29,8 +29,8 @@ Item {
         Qt.callLater(search.focusField)
     }
 
-    implicitWidth: 400
-    implicitHeight: 560
+    implicitWidth: ViewRules.panelSize.width
+    implicitHeight: ViewRules.panelSize.height
 
     // The search field has the keyboard while the panel is shown. A hidden panel keeps no
     // focused field: its blinking cursor would wake the program twice a second for nothing.

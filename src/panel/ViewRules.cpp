@@ -1,6 +1,7 @@
 #include "panel/ViewRules.h"
 
 #include "panel/HistoryViewRules.h"
+#include "panel/PanelPlacement.h"
 
 namespace tessaly {
 
@@ -24,6 +25,11 @@ QString ViewRules::bannerTitle() const
 QString ViewRules::bannerMessage() const
 {
     return HistoryViewRules::bannerMessage();
+}
+
+QSizeF ViewRules::panelSize() const
+{
+    return {panelWidth, panelHeight};
 }
 
 QVariantMap ViewRules::emptyState(const QString &query, const QString &filter) const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QSizeF>
 #include <QString>
 #include <QVariantList>
 #include <QVariantMap>
@@ -17,6 +18,8 @@ class ViewRules : public QObject
     Q_PROPERTY(QVariantList filterChoices READ filterChoices CONSTANT)
     Q_PROPERTY(QString bannerTitle READ bannerTitle CONSTANT)
     Q_PROPERTY(QString bannerMessage READ bannerMessage CONSTANT)
+    // The panel's fixed size, in points.
+    Q_PROPERTY(QSizeF panelSize READ panelSize CONSTANT)
 
 public:
     explicit ViewRules(QObject *parent = nullptr);
@@ -25,6 +28,7 @@ public:
     QVariantList filterChoices() const;
     QString bannerTitle() const;
     QString bannerMessage() const;
+    QSizeF panelSize() const;
 
     // The empty state for a query and a filter: {symbol, title, subtitle}.
     Q_INVOKABLE QVariantMap emptyState(const QString &query, const QString &filter) const;

@@ -1,18 +1,14 @@
 #pragma once
 
-#include <QColor>
 #include <QFont>
 #include <QObject>
-#include <QSizeF>
 #include <QString>
-#include <QVariant>
 #include <QtQml/qqmlregistration.h>
 
 namespace tessaly {
 
-// The card and content rules as QML sees them. Every entry argument is the "entry" role of
-// ClipListModel (the whole entry); an argument that is not an entry reads as an empty text
-// entry.
+// The clip cards' rules that are not a row's own value (those are roles of ClipListModel): the
+// badges, the pin and delete controls, and fitting a link into its lines.
 class CardRules : public QObject
 {
     Q_OBJECT
@@ -22,19 +18,9 @@ class CardRules : public QObject
 public:
     explicit CardRules(QObject *parent = nullptr);
 
-    Q_INVOKABLE QString textPreview(const QVariant &entry) const;
-    Q_INVOKABLE QString trimmedText(const QVariant &entry) const;
-    Q_INVOKABLE QString linkTitle(const QVariant &entry) const;
-    // The trimmed text shortened in the middle to fit `maxLines` lines of `width`.
-    Q_INVOKABLE QString elidedLink(const QVariant &entry, const QFont &font, qreal width,
+    // `text` shortened in the middle to fit `maxLines` lines of `width`.
+    Q_INVOKABLE QString elidedLink(const QString &text, const QFont &font, qreal width,
                                    int maxLines) const;
-    // Fully transparent when the text names no colour.
-    Q_INVOKABLE QColor swatchColor(const QVariant &entry) const;
-    Q_INVOKABLE QString colorLabel(const QVariant &entry) const;
-    Q_INVOKABLE QString fileNames(const QVariant &entry) const;
-    Q_INVOKABLE QString fileFolder(const QVariant &entry) const;
-    // The first file's path, empty when there is none.
-    Q_INVOKABLE QString firstFilePath(const QVariant &entry) const;
 
     // "⌘1" … "⌘9", empty from index 9 on.
     Q_INVOKABLE QString shortcutBadge(int index) const;
@@ -43,11 +29,6 @@ public:
     Q_INVOKABLE bool pinIsOrange(bool pinned) const;
     Q_INVOKABLE QString deleteSymbol() const;
     Q_INVOKABLE QString deleteHelp() const;
-
-    // The context menu: a list of {action, text, destructive, separator}, action being
-    // "paste", "pastePlainText", "togglePin", "revealFiles", "openLink", "delete" or
-    // "separator".
-    Q_INVOKABLE QVariantList contextMenu(const QVariant &entry) const;
 };
 
 } // namespace tessaly

@@ -14,6 +14,14 @@ Item {
     required property string kind
     required property bool pinned
     required property int index
+    required property string preview
+    required property string linkTitle
+    required property string linkText
+    required property color swatchColor
+    required property string colorLabel
+    required property string fileNames
+    required property string fileFolder
+    required property var menuEntries
 
     // From the view.
     property bool isSelected: false
@@ -47,7 +55,7 @@ Item {
         }
     }
     function openMenu() {
-        const menu = menuComponent.createObject(card, { entries: CardRules.contextMenu(entry) })
+        const menu = menuComponent.createObject(card, { entries: card.menuEntries })
         menu.chosen.connect(perform)
         menu.aboutToHide.connect(() => Qt.callLater(menu.destroy))
         menu.open()
@@ -99,6 +107,13 @@ Item {
             width: parent.width
             entry: card.entry
             kind: card.kind
+            preview: card.preview
+            linkTitle: card.linkTitle
+            linkText: card.linkText
+            swatchColor: card.swatchColor
+            colorLabel: card.colorLabel
+            fileNames: card.fileNames
+            fileFolder: card.fileFolder
         }
 
         RowLayout {

@@ -8,6 +8,14 @@ Item {
     // The entry (the "entry" role of the list model) and its kind's stored name.
     required property var entry
     required property string kind
+    // What the row shows for its kind (roles of the list model).
+    property string preview
+    property string linkTitle
+    property string linkText
+    property color swatchColor: "transparent"
+    property string colorLabel
+    property string fileNames
+    property string fileFolder
 
     implicitHeight: loader.item ? loader.item.implicitHeight : 0
 
@@ -30,7 +38,7 @@ Item {
 
         Text {
             objectName: "previewText"
-            text: CardRules.textPreview(content.entry)
+            text: content.preview
             font.pointSize: PanelTheme.points(12.5)
             color: PanelTheme.primary
             textFormat: Text.PlainText
@@ -66,7 +74,7 @@ Item {
                 Text {
                     objectName: "linkTitle"
                     width: parent.width
-                    text: CardRules.linkTitle(content.entry)
+                    text: content.linkTitle
                     font.pointSize: PanelTheme.points(12.5)
                     font.weight: Font.DemiBold
                     color: PanelTheme.primary
@@ -78,7 +86,7 @@ Item {
                     id: address
                     objectName: "linkAddress"
                     width: parent.width
-                    text: CardRules.elidedLink(content.entry, font, width, 2)
+                    text: CardRules.elidedLink(content.linkText, font, width, 2)
                     font.pointSize: PanelTheme.points(11.5)
                     color: PanelTheme.secondary
                     textFormat: Text.PlainText
@@ -101,14 +109,14 @@ Item {
                 width: 26
                 height: 26
                 radius: 6
-                color: CardRules.swatchColor(content.entry)
+                color: content.swatchColor
                 border.width: 0.5
                 border.color: PanelTheme.withOpacity(PanelTheme.primary, 0.15)
             }
             Text {
                 objectName: "colorLabel"
                 anchors.verticalCenter: parent.verticalCenter
-                text: CardRules.colorLabel(content.entry)
+                text: content.colorLabel
                 font.family: "monospace"
                 font.pointSize: PanelTheme.points(13)
                 font.weight: Font.Medium
@@ -199,7 +207,7 @@ Item {
                 Text {
                     objectName: "fileNames"
                     width: parent.width
-                    text: CardRules.fileNames(content.entry)
+                    text: content.fileNames
                     font.pointSize: PanelTheme.points(12.5)
                     font.weight: Font.Medium
                     color: PanelTheme.primary
@@ -211,7 +219,7 @@ Item {
                 Text {
                     objectName: "fileFolder"
                     width: parent.width
-                    text: CardRules.fileFolder(content.entry)
+                    text: content.fileFolder
                     font.pointSize: PanelTheme.points(11)
                     color: PanelTheme.secondary
                     textFormat: Text.PlainText
