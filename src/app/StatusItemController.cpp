@@ -3,7 +3,7 @@
 #include "app/StatusMenu.h"
 #include "history/HistoryStore.h"
 #include "hotkey/KeyboardLayout.h"
-#include "panel/Symbols.h"
+#include "panel/theme/Symbols.h"
 #include "settings/AppSettings.h"
 
 #include <QCoreApplication>

@@ -2,6 +2,7 @@ import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
 import Tessaly.Panel
+import Tessaly.Theme
 
 // Shown while automatic pasting is not possible: what is missing and a button to allow it.
 Rectangle {

@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Layouts
 import Tessaly.Panel
+import Tessaly.Theme
 
 // What the panel shows in place of an empty list: a symbol, a title and a hint, which depend
 // on the query and the filter.

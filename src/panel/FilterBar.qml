@@ -1,5 +1,6 @@
 import QtQuick
 import Tessaly.Panel
+import Tessaly.Theme
 
 // The filter bar: one chip per filter, in order. `filter` is the active filter's value.
 Row {

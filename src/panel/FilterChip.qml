@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Controls
 import Tessaly.Panel
+import Tessaly.Theme
 
 // One chip of the filter bar: a capsule, filled with the accent colour while its filter is
 // the active one.

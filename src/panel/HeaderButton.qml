@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Controls
 import Tessaly.Panel
+import Tessaly.Theme
 
 // A button of the panel's header (the header button style): a quiet label that shows a
 // rounded fill while hovered or pressed. Give it a `text` or a `symbol`.

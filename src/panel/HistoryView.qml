@@ -2,6 +2,8 @@ import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
 import Tessaly.Panel
+import Tessaly.Theme
+import Tessaly.Cards
 
 /*
   The content of the history panel: header, search field, filter bar, accessibility banner,
@@ -185,11 +187,14 @@ Item {
                 }
 
                 delegate: ClipCard {
+                    id: card
                     width: ListView.view.width - ListView.view.leftMargin
                            - ListView.view.rightMargin
                     isSelected: clipID === view.panelModel.selectedID
                     now: view.panelModel.now
-                    actions: view.panelModel
+                    onPasteRequested: plainText => view.panelModel.paste(card.clipID, plainText)
+                    onTogglePinRequested: view.panelModel.togglePin(card.clipID)
+                    onRemoveRequested: view.panelModel.remove(card.clipID)
                 }
             }
         }

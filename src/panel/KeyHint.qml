@@ -1,5 +1,6 @@
 import QtQuick
 import Tessaly.Panel
+import Tessaly.Theme
 
 // A key cap followed by what the key does, for the panel's footer.
 Row {

@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Layouts
 import Tessaly.Panel
+import Tessaly.Theme
 
 // The panel's footer: the keys of the panel, over a drag area that moves the panel.
 Rectangle {

@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Layouts
 import Tessaly.Panel
+import Tessaly.Theme
 
 // The panel's header: a grip and the title over a drag area that moves the panel, then the
 // "Limpar tudo" and settings buttons.

@@ -18,10 +18,11 @@ struct PanelViewBackends
     CardWorkspace *workspace = nullptr;
 };
 
-// Makes the QML module Tessaly.Panel available to `engine` with these backends: registers its
-// types, adds the module's import path and the card image provider, and selects the Fusion
-// style of Qt Quick Controls (for the whole process, before any control is loaded). Then
-// `import Tessaly.Panel` gives HistoryView, ClipCard, ClipContent and their companions.
+// Makes the QML modules Tessaly.Theme, Tessaly.Cards and Tessaly.Panel available to `engine`
+// with these backends: registers their types, adds the modules' import path and the card image
+// provider, and selects the Fusion style of Qt Quick Controls (for the whole process, before any
+// control is loaded). Then `import Tessaly.Panel` gives HistoryView and its companions, `import
+// Tessaly.Cards` the cards.
 void installPanelViews(QQmlEngine &engine, const PanelViewBackends &backends);
 
 } // namespace tessaly

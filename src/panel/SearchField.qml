@@ -2,6 +2,7 @@ import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
 import Tessaly.Panel
+import Tessaly.Theme
 
 // The search box: a magnifying glass, a borderless field and, while there is text, a button
 // that clears it. `text` follows the model; every edit is reported with `edited`.

@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Controls
 import Tessaly.Panel
+import Tessaly.Theme
 
 // A transparent area that moves its window when dragged: once the pointer has moved a few pixels
 // with the button held, the move is handed to the window manager, as a title bar does. A mere

@@ -1,6 +1,6 @@
 #include "panel/HistoryViewRules.h"
 #include "fakes/SampleClips.h"
-#include "panel/Symbols.h"
+#include "panel/theme/Symbols.h"
 
 #include <QFile>
 

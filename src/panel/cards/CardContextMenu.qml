@@ -1,6 +1,7 @@
 import QtQuick
 import Qt.labs.platform as Platform
-import Tessaly.Panel
+import Tessaly.Theme
+import Tessaly.Cards
 
 // The context menu of a clip card, as a desktop popup menu: its items follow the entry's kind
 // and state at the moment it opens. `triggered` names the chosen action ("paste",
@@ -19,7 +20,7 @@ Platform.Menu {
             required property var modelData
             separator: modelData.separator
             text: modelData.text
-            icon.source: modelData.destructive ? Symbols.tinted("trash", PanelTheme.destructive)
+            icon.source: modelData.destructive ? CardRules.tintedSymbol("trash", PanelTheme.destructive)
                                                : ""
             onTriggered: menu.chosen(modelData.action)
         }

@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Controls
-import Tessaly.Panel
+import Tessaly.Theme
+import Tessaly.Cards
 
 // A small symbol button of a clip card, with a tooltip. Its symbol takes `tint` when one is
 // given, otherwise it follows the pointer (primary while hovered, secondary otherwise).

@@ -1,7 +1,7 @@
 #include "panel/cards/CardImageProvider.h"
 
 #include "history/ClipRecords.h"
-#include "panel/Symbols.h"
+#include "panel/theme/Symbols.h"
 #include "panel/cards/CardImageSource.h"
 
 #include <QIcon>

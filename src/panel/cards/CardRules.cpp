@@ -1,7 +1,9 @@
 #include "panel/cards/CardRules.h"
 
+#include "panel/cards/CardImageProvider.h"
 #include "panel/cards/ClipCardRules.h"
 #include "panel/cards/ClipContentRules.h"
+#include "panel/theme/Symbols.h"
 
 namespace tessaly {
 
@@ -41,6 +43,12 @@ QString CardRules::deleteSymbol() const
 QString CardRules::deleteHelp() const
 {
     return ClipCardRules::deleteHelp();
+}
+
+QUrl CardRules::tintedSymbol(const QString &name, const QColor &color) const
+{
+    return Symbols::resourcePath(name).isEmpty() ? QUrl()
+                                                 : CardImageProvider::symbolUrl(name, color);
 }
 
 } // namespace tessaly

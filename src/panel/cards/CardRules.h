@@ -1,14 +1,16 @@
 #pragma once
 
+#include <QColor>
 #include <QFont>
 #include <QObject>
 #include <QString>
+#include <QUrl>
 #include <QtQml/qqmlregistration.h>
 
 namespace tessaly {
 
 // The clip cards' rules that are not a row's own value (those are roles of ClipListModel): the
-// badges, the pin and delete controls, and fitting a link into its lines.
+// badges, the pin and delete controls, fitting a link into its lines, and tinted symbols.
 class CardRules : public QObject
 {
     Q_OBJECT
@@ -29,6 +31,9 @@ public:
     Q_INVOKABLE bool pinIsOrange(bool pinned) const;
     Q_INVOKABLE QString deleteSymbol() const;
     Q_INVOKABLE QString deleteHelp() const;
+    // A symbol drawn in one colour, for places that cannot tint (menus); empty for a name the
+    // symbol set lacks.
+    Q_INVOKABLE QUrl tintedSymbol(const QString &name, const QColor &color) const;
 };
 
 } // namespace tessaly

@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Layouts
-import Tessaly.Panel
+import Tessaly.Theme
+import Tessaly.Cards
 
 // One history entry in the panel's list: its content above a meta row (source application,
 // age, detail, then the pin mark and shortcut badge, or the pin and delete buttons while the
@@ -26,23 +27,23 @@ Item {
     // From the view.
     property bool isSelected: false
     property date now: new Date()
-    // Where pasting, pinning and deleting go (the panel model); nothing happens without it.
-    property PanelViewModel actions: null
+
+    // What the user asks of the entry; the list hands it to the panel's model.
+    signal pasteRequested(bool plainText)
+    signal togglePinRequested()
+    signal removeRequested()
 
     readonly property bool hovering: hover.hovered
     readonly property bool showsControls: hovering || isSelected
 
     function paste(plainText) {
-        if (actions)
-            actions.paste(clipID, plainText)
+        pasteRequested(plainText)
     }
     function togglePin() {
-        if (actions)
-            actions.togglePin(clipID)
+        togglePinRequested()
     }
     function remove() {
-        if (actions)
-            actions.remove(clipID)
+        removeRequested()
     }
     function perform(action) {
         switch (action) {

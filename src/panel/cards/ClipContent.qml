@@ -1,5 +1,6 @@
 import QtQuick
-import Tessaly.Panel
+import Tessaly.Theme
+import Tessaly.Cards
 
 // The upper part of a clip card: what the entry holds, laid out by its kind.
 Item {

@@ -1,7 +1,7 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
-import Tessaly.Panel
+import Tessaly.Theme
 import Tessaly.Settings
 
 // The applications to ignore: the installed ones with icon, name and identifier, searchable,

@@ -1,7 +1,7 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
-import Tessaly.Panel
+import Tessaly.Theme
 import Tessaly.Settings
 
 // The hot-key recorder: the current combination on a button (tinted and asking for a

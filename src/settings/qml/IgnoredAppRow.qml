@@ -1,7 +1,7 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
-import Tessaly.Panel
+import Tessaly.Theme
 
 // An application of the ignore list: its icon (a dashed square when it has none), its name and a
 // button that takes it off the list.

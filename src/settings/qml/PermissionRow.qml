@@ -1,7 +1,7 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
-import Tessaly.Panel
+import Tessaly.Theme
 
 // A permission the program needs: a green check when granted, else an orange mark and a button
 // that asks for it.

@@ -1,7 +1,7 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
-import Tessaly.Panel
+import Tessaly.Theme
 import Tessaly.Settings
 
 // The settings form: one scrolling column of titled groups — the welcome (first launch only),

@@ -1,7 +1,7 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
-import Tessaly.Panel
+import Tessaly.Theme
 
 // A labelled choice of the form: the label on the left, a drop-down list on the right.
 RowLayout {

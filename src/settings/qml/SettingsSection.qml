@@ -1,6 +1,6 @@
 import QtQuick
 import QtQuick.Layouts
-import Tessaly.Panel
+import Tessaly.Theme
 
 // One group of the settings form: an optional header above, its rows in a rounded box (a thin
 // line between rows), and an optional footer below.

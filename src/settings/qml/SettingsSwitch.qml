@@ -1,7 +1,7 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
-import Tessaly.Panel
+import Tessaly.Theme
 
 // A labelled switch of the form: the label on the left, the switch on the right.
 RowLayout {

@@ -1,7 +1,7 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
-import Tessaly.Panel
+import Tessaly.Theme
 import Tessaly.Settings
 
 // The confirmation of "Apagar tudo…": shown while the view asks for it.

@@ -22,8 +22,6 @@ public:
 
     // The resource URL of a symbol; empty for a name the table lacks.
     Q_INVOKABLE QUrl source(const QString &name) const;
-    // The symbol drawn in one colour, for places that cannot tint (menus).
-    Q_INVOKABLE QUrl tinted(const QString &name, const QColor &color) const;
 
     // Every name the table knows.
     static QStringList names();

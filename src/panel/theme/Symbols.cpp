@@ -1,6 +1,4 @@
-#include "panel/Symbols.h"
-
-#include "panel/cards/CardImageProvider.h"
+#include "panel/theme/Symbols.h"
 
 #include <QHash>
 
@@ -51,11 +49,6 @@ QUrl Symbols::source(const QString &name) const
 {
     const QString path = resourcePath(name);
     return path.isEmpty() ? QUrl() : QUrl(QStringLiteral("qrc") + path);
-}
-
-QUrl Symbols::tinted(const QString &name, const QColor &color) const
-{
-    return resourcePath(name).isEmpty() ? QUrl() : CardImageProvider::symbolUrl(name, color);
 }
 
 QStringList Symbols::names()

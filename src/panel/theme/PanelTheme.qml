@@ -1,7 +1,7 @@
 pragma Singleton
 
 import QtQuick
-import Tessaly.Panel
+import Tessaly.Theme
 
 // The panel's colours and type, taken from the desktop's palette so that the views follow a
 // light or dark desktop: primary is the window text, secondary and tertiary are lighter levels

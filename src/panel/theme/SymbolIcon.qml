@@ -1,6 +1,6 @@
 import QtQuick
 import QtQuick.Controls.impl
-import Tessaly.Panel
+import Tessaly.Theme
 
 // A symbol of the bundled set, by its interface name, tinted with `color`. `size` is the side
 // of the square it is drawn in.
