@@ -34,7 +34,6 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
 
-    AppSettings::redirectShared(bed.settingsPath());
     HistoryStore store(bed.historyDirectory());
     store.setLimitProvider([] { return 50; });
     for (int i = 0; i < 50; ++i)
@@ -42,13 +41,11 @@ int main(int argc, char **argv)
             test::textCapture(QStringLiteral("Entrada de teste número %1 com algum texto").arg(i),
                               QStringLiteral("org.example.Editor"), QStringLiteral("Editor")));
 
-    AppDelegate delegate(AppSettings::shared(), store);
-    if (delegate.applicationDidFinishLaunching() != AppDelegate::Launch::Running) {
-        std::fprintf(stderr, "the program did not start\n");
+    const std::unique_ptr<AppDelegate> delegate = bench::ProgramBed::launch(store);
+    if (!delegate)
         return 1;
-    }
-    PanelController *controller = delegate.panelController();
-    QQuickView *view = delegate.historyPanel()->view();
+    PanelController *controller = delegate->panelController();
+    QQuickView *view = delegate->historyPanel()->view();
     x11::X11KeySynth keys;
 
     const auto openOnce = [&]() -> double {

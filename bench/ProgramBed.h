@@ -2,8 +2,11 @@
 
 // What a benchmark of the whole program stands on: a home of its own in a temporary folder
 // (XDG data, configuration and runtime directories) and a private X display, both set up
-// before the QApplication exists.
+// before the QApplication exists, and the program launched there.
 
+#include "app/AppDelegate.h"
+#include "history/HistoryStore.h"
+#include "settings/AppSettings.h"
 #include "support/XServer.h"
 
 #include <QDir>
@@ -13,6 +16,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <vector>
 
 namespace tessaly::bench {
@@ -29,7 +33,8 @@ struct ProgramBed
     QTemporaryDir temp;
     test::XServer server;
 
-    // Answers false, with a message, when there is no display.
+    // Answers false, with a message, when there is no display. The shared settings are the
+    // bed's from then on.
     bool start()
     {
         qputenv("XDG_DATA_HOME", temp.filePath(QStringLiteral("data")).toLocal8Bit());
@@ -43,8 +48,21 @@ struct ProgramBed
             return false;
         }
         qunsetenv("QT_QPA_PLATFORM");
-        writeOnboarded(temp.filePath(QStringLiteral("config/Tessaly/Tessaly.conf")));
+        writeOnboarded(settingsPath());
+        AppSettings::redirectShared(settingsPath());
         return true;
+    }
+
+    // The program launched as the user starts it, over `store` and the shared settings; null,
+    // with a message, when it did not start.
+    static std::unique_ptr<AppDelegate> launch(HistoryStore &store)
+    {
+        auto delegate = std::make_unique<AppDelegate>(AppSettings::shared(), store);
+        if (delegate->applicationDidFinishLaunching() != AppDelegate::Launch::Running) {
+            std::fprintf(stderr, "the program did not start\n");
+            return nullptr;
+        }
+        return delegate;
     }
 
     // Settings of a program that has run before: no welcome window at its start.

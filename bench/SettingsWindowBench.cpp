@@ -51,17 +51,15 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
 
-    AppSettings::redirectShared(bed.settingsPath());
     HistoryStore store(bed.historyDirectory());
+    store.setLimitProvider([] { return AppSettings::shared().maxItems(); });
     for (int i = 0; i < 50; ++i)
         store.add(test::textCapture(QStringLiteral("Entrada número %1").arg(i)));
     store.togglePin(store.items().constFirst().id);
 
-    AppDelegate delegate(AppSettings::shared(), store);
-    if (delegate.applicationDidFinishLaunching() != AppDelegate::Launch::Running) {
-        std::fprintf(stderr, "the program did not start\n");
+    const std::unique_ptr<AppDelegate> delegate = bench::ProgramBed::launch(store);
+    if (!delegate)
         return 1;
-    }
     idle(1500); // idle after the start, the panel warmed up
     const qint64 before = residentKilobytes();
 
@@ -70,18 +68,18 @@ int main(int argc, char **argv)
         timer.start();
         bool drawn = false;
         QMetaObject::Connection connection;
-        if (SettingsWindowController *settings = delegate.settingsWindow())
+        if (SettingsWindowController *settings = delegate->settingsWindow())
             connection = QObject::connect(settings->window(), &QQuickWindow::frameSwapped,
                                           [&] { drawn = true; });
-        delegate.showSettings(false);
+        delegate->showSettings(false);
         if (!connection) // built by this request
-            connection = QObject::connect(delegate.settingsWindow()->window(),
+            connection = QObject::connect(delegate->settingsWindow()->window(),
                                           &QQuickWindow::frameSwapped, [&] { drawn = true; });
         if (!test::waitUntil([&] { return drawn; }, 5000))
             return -1;
         const double ms = double(timer.nsecsElapsed()) / 1e6;
         QObject::disconnect(connection);
-        delegate.settingsWindow()->close();
+        delegate->settingsWindow()->close();
         idle(200);
         return ms;
     };
@@ -103,6 +101,6 @@ int main(int argc, char **argv)
                 "closed after it (+%.1f MB), %.1f MB after 21 showings\n",
                 before / 1024.0, afterFirst / 1024.0, (afterFirst - before) / 1024.0,
                 afterAll / 1024.0);
-    delegate.applicationWillTerminate();
+    delegate->applicationWillTerminate();
     return 0;
 }

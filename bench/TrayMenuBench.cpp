@@ -33,7 +33,6 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
 
-    AppSettings::redirectShared(bed.settingsPath());
     AppSettings::shared().setMaxItems(500);
     HistoryStore store(bed.historyDirectory());
     store.setLimitProvider([] { return 500; });
@@ -41,13 +40,11 @@ int main(int argc, char **argv)
         store.add(test::textCapture(
             QStringLiteral("Entrada número %1\ncom uma segunda linha e mais texto").arg(i)));
 
-    AppDelegate delegate(AppSettings::shared(), store);
-    if (delegate.applicationDidFinishLaunching() != AppDelegate::Launch::Running) {
-        std::fprintf(stderr, "the program did not start\n");
+    const std::unique_ptr<AppDelegate> delegate = bench::ProgramBed::launch(store);
+    if (!delegate)
         return 1;
-    }
-    StatusItemController *tray = delegate.statusController();
-    QQuickView *view = delegate.historyPanel()->view();
+    StatusItemController *tray = delegate->statusController();
+    QQuickView *view = delegate->historyPanel()->view();
     test::waitUntil([] { return false; }, 1000); // idle after the start
 
     std::vector<double> rebuilds;
@@ -69,7 +66,7 @@ int main(int argc, char **argv)
         const bool ok = test::waitUntil([&] { return drawn && view->isVisible(); }, 5000);
         const double ms = double(timer.nsecsElapsed()) / 1e6;
         QObject::disconnect(connection);
-        delegate.panelController()->hide();
+        delegate->panelController()->hide();
         test::waitUntil([] { return false; }, 150);
         if (!ok) {
             std::fprintf(stderr, "the panel did not open\n");
