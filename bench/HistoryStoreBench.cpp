@@ -5,9 +5,9 @@
 #include "history/HistoryStore.h"
 #include "history/IndexCoding.h"
 #include "history/PrivateFiles.h"
+#include "support/TestSupport.h"
 
 #include <QCoreApplication>
-#include <QCryptographicHash>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -35,18 +35,10 @@ QString randomText(QRandomGenerator &random, int length)
 
 Capture capture(const QString &text)
 {
-    Capture c;
-    c.kind = ClipKind::Text;
-    c.text = text;
-    PayloadItem item;
-    item.insert(QStringLiteral("UTF8_STRING"), text.toUtf8());
-    item.insert(QStringLiteral("text/plain;charset=utf-8"), text.toUtf8());
-    c.payload.items.append(item);
+    Capture c =
+        test::textCapture(text, QStringLiteral("org.example.Editor"), QStringLiteral("Editor"));
+    c.payload.items[0].insert(QStringLiteral("text/plain;charset=utf-8"), text.toUtf8());
     c.byteSize = c.payload.byteSize();
-    c.hash = QString::fromLatin1(
-        QCryptographicHash::hash("text:" + text.toUtf8(), QCryptographicHash::Sha256).toHex());
-    c.sourceBundleID = QStringLiteral("org.example.Editor");
-    c.sourceAppName = QStringLiteral("Editor");
     return c;
 }
 

@@ -9,8 +9,8 @@
 #include "panel/cards/IconCache.h"
 #include "settings/AccessibilityPermission.h"
 #include "settings/AppSettings.h"
+#include "support/TestSupport.h"
 
-#include <QCryptographicHash>
 #include <QGuiApplication>
 #include <QTemporaryDir>
 
@@ -50,17 +50,9 @@ struct History
         const QString filler = QStringLiteral(
             "Relatório trimestral de vendas, região Sul — revisão da equipe comercial. ");
         for (int i = 0; i < count; ++i) {
-            Capture capture;
-            capture.kind = ClipKind::Text;
-            capture.text = QStringLiteral("%1 entrada %2 ").arg(filler.repeated(4)).arg(i);
-            capture.sourceAppName = QStringLiteral("Aplicativo %1").arg(i % 7);
-            PayloadItem item;
-            item.insert(QStringLiteral("UTF8_STRING"), capture.text->toUtf8());
-            capture.payload.items.append(item);
-            capture.hash = QString::fromLatin1(
-                QCryptographicHash::hash(capture.text->toUtf8(), QCryptographicHash::Sha256)
-                    .toHex());
-            store->add(capture);
+            store->add(
+                test::textCapture(QStringLiteral("%1 entrada %2 ").arg(filler.repeated(4)).arg(i),
+                                  {}, QStringLiteral("Aplicativo %1").arg(i % 7)));
         }
         store->waitForPendingWrites();
         model = std::make_unique<PanelModel>(*store, *settings, trusted);

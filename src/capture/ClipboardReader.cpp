@@ -272,7 +272,7 @@ bool classifyContent(const DecidingContent &content, Capture &capture)
         capture.kind = ClipKind::File;
         capture.filePaths = paths;
         capture.text = names.join(u'\n');
-        capture.hash = ClipboardReader::hash(QByteArray("file:") + paths.join(u'\n').toUtf8());
+        capture.hash = ClipboardReader::filesHash(paths);
         return true;
     }
     if (!isBlank(content.string)) {
@@ -281,7 +281,7 @@ bool classifyContent(const DecidingContent &content, Capture &capture)
         capture.text = string.size() > ClipboardReader::longestText
                            ? Graphemes::prefix(string, ClipboardReader::longestText)
                            : string;
-        capture.hash = ClipboardReader::hash(QByteArray("text:") + string.toUtf8());
+        capture.hash = ClipboardReader::textHash(string);
         return true;
     }
     if (content.imageType.isEmpty() || !content.imageData)
@@ -402,6 +402,16 @@ std::optional<Thumbnail> ClipboardReader::makeThumbnail(const QByteArray &data, 
 QString ClipboardReader::hash(QByteArrayView data)
 {
     return QString::fromLatin1(QCryptographicHash::hash(data, QCryptographicHash::Sha256).toHex());
+}
+
+QString ClipboardReader::textHash(const QString &text)
+{
+    return hash(QByteArray("text:") + text.toUtf8());
+}
+
+QString ClipboardReader::filesHash(const QStringList &paths)
+{
+    return hash(QByteArray("file:") + paths.join(u'\n').toUtf8());
 }
 
 } // namespace tessaly

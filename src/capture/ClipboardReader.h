@@ -73,6 +73,11 @@ public:
     static std::optional<Thumbnail> makeThumbnail(const QByteArray &data, int maxPixel);
     // SHA-256 as 64 lower-case hexadecimal digits.
     static QString hash(QByteArrayView data);
+    // The hash of a text, link or colour entry: of the whole copied string, marked as text.
+    static QString textHash(const QString &text);
+    // The hash of a file entry: of its paths, one a line, marked as files (so that a text equal
+    // to a path is another entry).
+    static QString filesHash(const QStringList &paths);
 };
 
 } // namespace tessaly

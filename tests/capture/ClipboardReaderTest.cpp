@@ -257,8 +257,7 @@ TEST_F(ClipboardReaderTest, KindIsFilesThenTextThenImage)
     EXPECT_EQ(capture->filePaths, (QStringList{QStringLiteral("/home/ana/Relatório.pdf"),
                                                QStringLiteral("/home/ana/fotos")}));
     EXPECT_EQ(capture->text, QStringLiteral("Relatório.pdf\nfotos"));
-    EXPECT_EQ(capture->hash,
-              ClipboardReader::hash("file:/home/ana/Relatório.pdf\n/home/ana/fotos"_ba));
+    EXPECT_EQ(capture->hash, ClipboardReader::filesHash(*capture->filePaths));
 
     // An image with a caption is text; with a caption of only blanks it is the image.
     contents = {};
@@ -310,7 +309,7 @@ TEST_F(ClipboardReaderTest, TextIsCutButHashedWhole)
     ASSERT_TRUE(whole);
     EXPECT_EQ(whole->text->size(), 200'000);
     EXPECT_EQ(*whole->text, text.left(200'000));
-    EXPECT_EQ(whole->hash, ClipboardReader::hash("text:" + text.toUtf8()));
+    EXPECT_EQ(whole->hash, ClipboardReader::textHash(text));
 
     const auto again = readText(text);
     EXPECT_EQ(again->hash, whole->hash) << "the same long text is a duplicate";
@@ -318,7 +317,8 @@ TEST_F(ClipboardReaderTest, TextIsCutButHashedWhole)
     EXPECT_NE(prefix->hash, whole->hash) << "its stored prefix is not";
 
     // The same bytes as text and as a file list never collide.
-    EXPECT_NE(ClipboardReader::hash("text:/tmp/a"_ba), ClipboardReader::hash("file:/tmp/a"_ba));
+    EXPECT_NE(ClipboardReader::textHash(QStringLiteral("/tmp/a")),
+              ClipboardReader::filesHash({QStringLiteral("/tmp/a")}));
     // Text is stored as copied, blanks included.
     EXPECT_EQ(readText(QStringLiteral("  padded\n"))->text, QStringLiteral("  padded\n"));
 }
@@ -344,37 +344,53 @@ TEST(ClipboardReaderStatics, HashIsLowerCaseSha256)
               QStringLiteral("ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"));
     EXPECT_EQ(ClipboardReader::hash(QByteArray()),
               QStringLiteral("e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"));
+    // Entries keep these hashes in the history's index: their form must not change.
+    EXPECT_EQ(ClipboardReader::textHash(QStringLiteral("Relatório")),
+              ClipboardReader::hash("text:Relatório"_ba));
+    EXPECT_EQ(ClipboardReader::filesHash(
+                  {QStringLiteral("/home/ana/Relatório.pdf"), QStringLiteral("/home/ana/fotos")}),
+              ClipboardReader::hash("file:/home/ana/Relatório.pdf\n/home/ana/fotos"_ba));
 }
 
 TEST(ClipboardReaderStatics, ClassifiesColoursLinksAndText)
 {
-    const auto kind = [](const char16_t *text) {
-        return ClipboardReader::classify(QString::fromUtf16(text));
+    struct Case
+    {
+        const char16_t *text;
+        ClipKind kind;
+        const char *why = "";
     };
-    EXPECT_EQ(kind(u"  #A1b2C3 \n"), ClipKind::Color);
-    EXPECT_EQ(kind(u"#abc"), ClipKind::Color);
-    EXPECT_EQ(kind(u"#0a0B0c0D"), ClipKind::Color);
-    EXPECT_EQ(kind(u"\u0085#fff\u2029"), ClipKind::Color) << "NEL and separators are trimmed";
-    EXPECT_EQ(kind(u"#abcd"), ClipKind::Text);
-    EXPECT_EQ(kind(u"#abcdefg"), ClipKind::Text);
-    EXPECT_EQ(kind(u"# abc"), ClipKind::Text);
-    EXPECT_EQ(kind(u"#ａｂｃ"), ClipKind::Text) << "full-width letters are not hexadecimal";
+    const Case cases[] = {
+        {u"  #A1b2C3 \n", ClipKind::Color},
+        {u"#abc", ClipKind::Color},
+        {u"#0a0B0c0D", ClipKind::Color},
+        {u"\u0085#fff\u2029", ClipKind::Color, "NEL and separators are trimmed"},
+        {u"#abcd", ClipKind::Text},
+        {u"#abcdefg", ClipKind::Text},
+        {u"# abc", ClipKind::Text},
+        {u"#ａｂｃ", ClipKind::Text, "full-width letters are not hexadecimal"},
 
-    EXPECT_EQ(kind(u"https://example.com/a path"), ClipKind::Text);
-    EXPECT_EQ(kind(u"example.com"), ClipKind::Text);
-    EXPECT_EQ(kind(u"mailto:ana@example.com"), ClipKind::Link);
-    EXPECT_EQ(kind(u"mailto:"), ClipKind::Link);
-    EXPECT_EQ(kind(u"HTTP://Example.COM/x?y=1#z"), ClipKind::Link);
-    EXPECT_EQ(kind(u" https://example.com \n"), ClipKind::Link);
-    EXPECT_EQ(kind(u"https://"), ClipKind::Text);
-    EXPECT_EQ(kind(u"https:///path"), ClipKind::Text);
-    EXPECT_EQ(kind(u"ftp://files.example.org/pub"), ClipKind::Link);
-    EXPECT_EQ(kind(u"file:///etc/hosts"), ClipKind::Text);
-    EXPECT_EQ(kind(u"javascript:alert(1)"), ClipKind::Text);
-    EXPECT_EQ(kind(u"http://[::1]:8080/"), ClipKind::Link);
-    EXPECT_EQ(kind(u"https://exa<mple.com"), ClipKind::Text);
-    EXPECT_EQ(kind(u"https://example.com\nhttps://example.org"), ClipKind::Text);
-    EXPECT_EQ(kind(u""), ClipKind::Text);
+        {u"https://example.com/a path", ClipKind::Text},
+        {u"example.com", ClipKind::Text},
+        {u"mailto:ana@example.com", ClipKind::Link},
+        {u"mailto:", ClipKind::Link},
+        {u"HTTP://Example.COM/x?y=1#z", ClipKind::Link},
+        {u" https://example.com \n", ClipKind::Link},
+        {u"https://", ClipKind::Text},
+        {u"https:///path", ClipKind::Text},
+        {u"ftp://files.example.org/pub", ClipKind::Link},
+        {u"file:///etc/hosts", ClipKind::Text},
+        {u"javascript:alert(1)", ClipKind::Text},
+        {u"http://[::1]:8080/", ClipKind::Link},
+        {u"https://exa<mple.com", ClipKind::Text},
+        {u"https://example.com\nhttps://example.org", ClipKind::Text},
+        {u"", ClipKind::Text},
+    };
+    for (const Case &c : cases) {
+        const QString text = QString::fromUtf16(c.text);
+        SCOPED_TRACE(text.toStdString());
+        EXPECT_EQ(ClipboardReader::classify(text), c.kind) << c.why;
+    }
 }
 
 TEST(ClipboardReaderStatics, ThumbnailsAreBoundedAndKeepTheSourceSize)

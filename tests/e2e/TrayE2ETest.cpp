@@ -217,16 +217,12 @@ TEST_F(TrayE2ETest, AnXEmbedTrayHoldsTheIconAndItsMenuWorksFromTheKeyboard)
             capture.kind = tessaly::ClipboardReader::classify(text);
             store.add(capture);
         }
-        tessaly::Capture image = tessaly::test::textCapture(u"imagem"_s);
-        image.kind = tessaly::ClipKind::Image;
-        image.text.reset();
+        tessaly::Capture image = tessaly::test::imageCapture("imagem");
         image.imageWidth = 1920;
         image.imageHeight = 1080;
         store.add(image);
-        tessaly::Capture files = tessaly::test::textCapture(u"arquivos"_s);
-        files.kind = tessaly::ClipKind::File;
-        files.filePaths = QStringList{u"/home/ana/relatório.pdf"_s, u"/home/ana/notas.txt"_s};
-        store.add(files);
+        store.add(
+            tessaly::test::filesCapture({u"/home/ana/relatório.pdf"_s, u"/home/ana/notas.txt"_s}));
         store.togglePin(store.items().at(2).id); // "fixado no topo"
         store.waitForPendingWrites();
     }

@@ -312,13 +312,7 @@ TEST_F(HistoryStoreTest, ClearKeepsPinnedOrRemovesAll)
 
 TEST_F(HistoryStoreTest, LoadRestoresTheHistoryInOrder)
 {
-    Capture image;
-    image.kind = ClipKind::Image;
-    image.hash = QStringLiteral("imagehash");
-    PayloadItem pngItem;
-    pngItem.insert(QStringLiteral("image/png"), pngBytes(10, 5));
-    image.payload.items = {pngItem};
-    image.byteSize = image.payload.byteSize();
+    Capture image = test::imageCapture(pngBytes(10, 5));
     image.thumbnailPNG = pngBytes(10, 5);
     image.imageWidth = 10;
     image.imageHeight = 5;

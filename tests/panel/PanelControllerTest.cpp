@@ -258,13 +258,7 @@ TEST_F(PanelControllerTest, AutomaticPastingOffOrUntrustedOnlyCopies)
 
 TEST_F(PanelControllerTest, AnEntryThatCannotBeWrittenBeepsAndStaysUnused)
 {
-    Capture image;
-    image.kind = ClipKind::Image;
-    image.hash = QStringLiteral("img");
-    PayloadItem png;
-    png.insert(QStringLiteral("image/png"), "png");
-    image.payload.items = {png};
-    store.add(image);
+    store.add(test::imageCapture("png"));
     store.waitForPendingWrites();
     QFile::remove(store.payloadPath(store.items().first().id));
     const Instant used = store.items().first().lastUsedAt;

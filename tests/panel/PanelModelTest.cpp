@@ -6,12 +6,12 @@
 #include "settings/AppSettings.h"
 
 #include <QAbstractItemModelTester>
-#include <QCryptographicHash>
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
 #include "support/QtPrinters.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -42,24 +42,29 @@ struct Entry
 
 Capture captureOf(const Entry &entry)
 {
+    const QString text = entry.text.value_or(QString());
     Capture capture;
-    capture.kind = entry.kind;
-    capture.text = entry.text;
-    capture.filePaths = entry.filePaths;
-    capture.sourceAppName = entry.appName;
-    capture.sourceBundleID = entry.bundleID;
-    if (entry.kind == ClipKind::Image) {
+    switch (entry.kind) {
+    case ClipKind::Text:
+        capture = test::textCapture(text);
+        break;
+    case ClipKind::Link:
+        capture = test::linkCapture(text);
+        break;
+    case ClipKind::Color:
+        capture = test::colorCapture(text);
+        break;
+    case ClipKind::File:
+        capture = test::filesCapture(entry.filePaths.value_or(QStringList()));
+        break;
+    case ClipKind::Image:
+        capture = test::imageCapture("image");
         capture.imageWidth = 10;
         capture.imageHeight = 10;
+        break;
     }
-    PayloadItem item;
-    item.insert(QStringLiteral("UTF8_STRING"), entry.text.value_or(QString()).toUtf8());
-    capture.payload.items.append(item);
-    const QByteArray identity = clipKindName(entry.kind).toUtf8() + '\0' +
-                                entry.text.value_or(QString()).toUtf8() + '\0' +
-                                entry.filePaths.value_or(QStringList()).join(u'\n').toUtf8();
-    capture.hash =
-        QString::fromLatin1(QCryptographicHash::hash(identity, QCryptographicHash::Sha256).toHex());
+    capture.sourceAppName = entry.appName;
+    capture.sourceBundleID = entry.bundleID;
     return capture;
 }
 
@@ -104,7 +109,8 @@ protected:
     {
         QStringList texts;
         for (const ClipItem &item : model->visibleItems())
-            texts.append(item.textString().value_or(QStringLiteral("<%1>").arg(clipKindName(item.kind))));
+            texts.append(
+                item.textString().value_or(QStringLiteral("<%1>").arg(clipKindName(item.kind))));
         return texts;
     }
 
@@ -112,14 +118,16 @@ protected:
     {
         QStringList texts;
         for (const ClipItem &item : model->items()->items())
-            texts.append(item.textString().value_or(QStringLiteral("<%1>").arg(clipKindName(item.kind))));
+            texts.append(
+                item.textString().value_or(QStringLiteral("<%1>").arg(clipKindName(item.kind))));
         return texts;
     }
 
     QString selectedText() const
     {
         const auto item = model->selectedItem();
-        return item ? item->textString().value_or(QStringLiteral("<item>")) : QStringLiteral("<none>");
+        return item ? item->textString().value_or(QStringLiteral("<item>"))
+                    : QStringLiteral("<none>");
     }
 
     QTemporaryDir directory;

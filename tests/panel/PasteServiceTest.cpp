@@ -102,15 +102,11 @@ TEST_F(PasteServiceTest, PlainTextSkipsItemsWhoseStringIsNotUtf8)
 
 TEST_F(PasteServiceTest, FileEntriesPasteTheirPathsAsPlainTextAndTheirUrlsInFull)
 {
-    Capture capture;
-    capture.kind = ClipKind::File;
-    capture.filePaths = QStringList{QStringLiteral("/tmp/a b.txt"), QStringLiteral("/tmp/c")};
-    capture.text = QStringLiteral("a b.txt\nc");
-    capture.hash = QStringLiteral("files");
-    PayloadItem uris;
-    uris.insert(QStringLiteral("text/uri-list"),
-                QByteArray("file:///tmp/a%20b.txt\r\nfile:///tmp/c"));
-    capture.payload.items = {uris};
+    const Capture capture =
+        test::filesCapture({QStringLiteral("/tmp/a b.txt"), QStringLiteral("/tmp/c")});
+    ASSERT_EQ(capture.text, QStringLiteral("a b.txt\nc"));
+    ASSERT_EQ(capture.payload.items.first().value(QStringLiteral("text/uri-list")),
+              QByteArray("file:///tmp/a%20b.txt\r\nfile:///tmp/c"));
     const ClipItem item = addEntry(capture);
 
     ASSERT_TRUE(service.write(item, true));
@@ -127,13 +123,7 @@ TEST_F(PasteServiceTest, WithoutASnapshotFallsBackToPathsOrTextOrNothing)
     ASSERT_TRUE(service.write(text, false));
     EXPECT_EQ(pasteboard.writes().last().string, QStringLiteral("só texto"));
 
-    Capture image;
-    image.kind = ClipKind::Image;
-    image.hash = QStringLiteral("image");
-    PayloadItem png;
-    png.insert(QStringLiteral("image/png"), QByteArray("png"));
-    image.payload.items = {png};
-    const ClipItem imageItem = addEntry(image);
+    const ClipItem imageItem = addEntry(test::imageCapture("png"));
     store.waitForPendingWrites();
     QFile::remove(store.payloadPath(imageItem.id));
 
@@ -149,12 +139,7 @@ TEST_F(PasteServiceTest, WithoutASnapshotFallsBackToPathsOrTextOrNothing)
 
 TEST_F(PasteServiceTest, PlainRequestWithoutPlainTextWritesTheSnapshot)
 {
-    Capture image;
-    image.kind = ClipKind::Image;
-    image.hash = QStringLiteral("image");
-    PayloadItem png;
-    png.insert(QStringLiteral("image/png"), QByteArray("png"));
-    image.payload.items = {png};
+    const Capture image = test::imageCapture("png");
     const ClipItem item = addEntry(image);
     ASSERT_TRUE(service.write(item, true));
     EXPECT_EQ(pasteboard.writes().last().items, image.payload.items);

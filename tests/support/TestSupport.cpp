@@ -1,31 +1,87 @@
 #include "support/TestSupport.h"
 
+#include "capture/ClipboardReader.h"
+
 #include <QCoreApplication>
-#include <QCryptographicHash>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QThread>
+#include <QUrl>
 
 #include <sys/stat.h>
 
 namespace tessaly::test {
 
-Capture textCapture(const QString &text, const QString &bundleID, const QString &appName)
+namespace {
+
+Capture fromSource(Capture capture, const QString &bundleID, const QString &appName)
 {
-    Capture capture;
-    capture.kind = ClipKind::Text;
-    capture.text = text;
-    PayloadItem item;
-    item.insert(QStringLiteral("UTF8_STRING"), text.toUtf8());
-    capture.payload.items.append(item);
     capture.byteSize = capture.payload.byteSize();
-    capture.hash = QString::fromLatin1(
-        QCryptographicHash::hash("text:" + text.toUtf8(), QCryptographicHash::Sha256).toHex());
     if (!bundleID.isEmpty())
         capture.sourceBundleID = bundleID;
     if (!appName.isEmpty())
         capture.sourceAppName = appName;
     return capture;
+}
+
+Capture stringCapture(ClipKind kind, const QString &text, const QString &bundleID,
+                      const QString &appName)
+{
+    Capture capture;
+    capture.kind = kind;
+    capture.text = text;
+    PayloadItem item;
+    item.insert(QStringLiteral("UTF8_STRING"), text.toUtf8());
+    capture.payload.items.append(item);
+    capture.hash = ClipboardReader::textHash(text);
+    return fromSource(std::move(capture), bundleID, appName);
+}
+
+} // namespace
+
+Capture textCapture(const QString &text, const QString &bundleID, const QString &appName)
+{
+    return stringCapture(ClipKind::Text, text, bundleID, appName);
+}
+
+Capture linkCapture(const QString &url, const QString &bundleID, const QString &appName)
+{
+    return stringCapture(ClipKind::Link, url, bundleID, appName);
+}
+
+Capture colorCapture(const QString &hex, const QString &bundleID, const QString &appName)
+{
+    return stringCapture(ClipKind::Color, hex, bundleID, appName);
+}
+
+Capture filesCapture(const QStringList &paths, const QString &bundleID, const QString &appName)
+{
+    Capture capture;
+    capture.kind = ClipKind::File;
+    capture.filePaths = paths;
+    QStringList names;
+    QList<QByteArray> uris;
+    for (const QString &path : paths) {
+        names.append(path.section(u'/', -1));
+        uris.append(QUrl::fromLocalFile(path).toEncoded());
+    }
+    capture.text = names.join(u'\n');
+    PayloadItem item;
+    item.insert(QStringLiteral("text/uri-list"), uris.join("\r\n"));
+    capture.payload.items.append(item);
+    capture.hash = ClipboardReader::filesHash(paths);
+    return fromSource(std::move(capture), bundleID, appName);
+}
+
+Capture imageCapture(const QByteArray &data, const QString &type)
+{
+    Capture capture;
+    capture.kind = ClipKind::Image;
+    PayloadItem item;
+    item.insert(type, data);
+    capture.payload.items.append(item);
+    capture.hash = ClipboardReader::hash(data);
+    return fromSource(std::move(capture), {}, {});
 }
 
 int slowdown()

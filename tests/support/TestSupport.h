@@ -3,14 +3,28 @@
 #include "history/ClipRecords.h"
 
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <functional>
 
 namespace tessaly::test {
 
-// A text capture as the clipboard reader would make it for `text`.
+// Captures as the clipboard reader makes them, hashed by the reader's own rules, so that the
+// store treats them as it treats what the reader hands it (a capture equal to an earlier one
+// moves that entry to the top).
+//
+// A text entry of `text`, offered as UTF8_STRING.
 Capture textCapture(const QString &text, const QString &bundleID = {}, const QString &appName = {});
+// The same for a link or a colour (the kind is taken as given, not classified).
+Capture linkCapture(const QString &url, const QString &bundleID = {}, const QString &appName = {});
+Capture colorCapture(const QString &hex, const QString &bundleID = {}, const QString &appName = {});
+// A file entry: its paths, their names one a line as its text, offered as text/uri-list.
+Capture filesCapture(const QStringList &paths, const QString &bundleID = {},
+                     const QString &appName = {});
+// An image entry of `data` offered as `type`; no thumbnail and no size (the caller adds them
+// where a test needs them).
+Capture imageCapture(const QByteArray &data, const QString &type = QStringLiteral("image/png"));
 
 // Runs the event loop until `done` answers true or the timeout passes; answers `done()`.
 bool waitUntil(const std::function<bool()> &done, int timeoutMs = 5000);

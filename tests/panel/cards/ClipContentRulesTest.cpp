@@ -38,39 +38,55 @@ TEST(ClipContentRules, TextPreviewCutsOnUserPerceivedCharacters)
 
 TEST(ClipContentRules, LinkTitleIsTheHostAsWrittenOrTheWholeText)
 {
-    EXPECT_EQ(linkTitle(text(QStringLiteral("https://www.example.com/a/b?c=d"))),
-              QStringLiteral("www.example.com"));
-    EXPECT_EQ(linkTitle(text(QStringLiteral("  https://Example.COM:8080/x\n"))),
-              QStringLiteral("Example.COM"));
-    EXPECT_EQ(linkTitle(text(QStringLiteral("ftp://user:pw@files.example.org/pub"))),
-              QStringLiteral("files.example.org"));
-    EXPECT_EQ(linkTitle(text(QStringLiteral("http://[::1]:80/"))), QStringLiteral("[::1]"));
-    EXPECT_EQ(linkTitle(text(QStringLiteral("palavra"))), QStringLiteral("palavra"));
-    EXPECT_EQ(linkTitle(text(QStringLiteral("mailto:ana@example.com"))),
-              QStringLiteral("mailto:ana@example.com"));
-    EXPECT_EQ(linkTitle(text(QStringLiteral("https://exa mple.com/"))),
-              QStringLiteral("https://exa mple.com/"));
+    const struct
+    {
+        QString link;
+        QString title;
+    } cases[] = {
+        {QStringLiteral("https://www.example.com/a/b?c=d"), QStringLiteral("www.example.com")},
+        {QStringLiteral("  https://Example.COM:8080/x\n"), QStringLiteral("Example.COM")},
+        {QStringLiteral("ftp://user:pw@files.example.org/pub"),
+         QStringLiteral("files.example.org")},
+        {QStringLiteral("http://[::1]:80/"), QStringLiteral("[::1]")},
+        {QStringLiteral("palavra"), QStringLiteral("palavra")},
+        {QStringLiteral("mailto:ana@example.com"), QStringLiteral("mailto:ana@example.com")},
+        {QStringLiteral("https://exa mple.com/"), QStringLiteral("https://exa mple.com/")},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.link.toStdString());
+        EXPECT_EQ(linkTitle(text(c.link)), c.title);
+    }
 }
 
 TEST(ClipContentRules, ColorFromHexAcceptsThreeSixAndEightDigits)
 {
     const QColor white = QColor::fromRgb(255, 255, 255, 255);
-    EXPECT_EQ(colorFromHex(u"#fff"), white);
-    EXPECT_EQ(colorFromHex(u"fff"), white);
-    EXPECT_EQ(colorFromHex(u"  #FFFFFF \n"), white);
-    EXPECT_EQ(colorFromHex(u"#ffffffff"), white);
-    EXPECT_EQ(colorFromHex(u"#ffffff80"), QColor::fromRgb(255, 255, 255, 128));
-    EXPECT_EQ(colorFromHex(u"#1e90FF"), QColor::fromRgb(0x1e, 0x90, 0xff));
-    EXPECT_EQ(colorFromHex(u"#abc"), QColor::fromRgb(0xaa, 0xbb, 0xcc));
+    const struct
+    {
+        const char16_t *hex;
+        std::optional<QColor> color;
+    } cases[] = {
+        {u"#fff", white},
+        {u"fff", white},
+        {u"  #FFFFFF \n", white},
+        {u"#ffffffff", white},
+        {u"#ffffff80", QColor::fromRgb(255, 255, 255, 128)},
+        {u"#1e90FF", QColor::fromRgb(0x1e, 0x90, 0xff)},
+        {u"#abc", QColor::fromRgb(0xaa, 0xbb, 0xcc)},
 
-    EXPECT_FALSE(colorFromHex(u"#ffff"));
-    EXPECT_FALSE(colorFromHex(u"#ggg"));
-    EXPECT_FALSE(colorFromHex(u"#"));
-    EXPECT_FALSE(colorFromHex(u""));
-    EXPECT_FALSE(colorFromHex(u"##fff"));
-    EXPECT_FALSE(colorFromHex(u"#+fffff"));
-    EXPECT_FALSE(colorFromHex(u"0x123456"));
-    EXPECT_FALSE(colorFromHex(u"#12 456"));
+        {u"#ffff", std::nullopt},
+        {u"#ggg", std::nullopt},
+        {u"#", std::nullopt},
+        {u"", std::nullopt},
+        {u"##fff", std::nullopt},
+        {u"#+fffff", std::nullopt},
+        {u"0x123456", std::nullopt},
+        {u"#12 456", std::nullopt},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(QString::fromUtf16(c.hex).toStdString());
+        EXPECT_EQ(colorFromHex(c.hex), c.color);
+    }
 
     EXPECT_EQ(colorLabel(text(QStringLiteral(" #ffffff80 "))), QStringLiteral("#FFFFFF80"));
     EXPECT_EQ(colorLabel(text(QStringLiteral("#ggg"))), QStringLiteral("#GGG"));
@@ -78,18 +94,33 @@ TEST(ClipContentRules, ColorFromHexAcceptsThreeSixAndEightDigits)
 
 TEST(ClipContentRules, ImageDisplaySizeFitsHalvesAndKeepsAMinimum)
 {
-    EXPECT_EQ(imageDisplaySize(2000, 500, {}), QSizeF(356, 89));
-    EXPECT_EQ(imageDisplaySize(100, 40, {}), QSizeF(50, 24));
-    EXPECT_EQ(imageDisplaySize(20, 20, {}), QSizeF(24, 24));
-    EXPECT_EQ(imageDisplaySize(0, 0, QSize()), QSizeF(356, 140));
-    EXPECT_EQ(imageDisplaySize(std::nullopt, std::nullopt, QSize(0, 0)), QSizeF(356, 140));
-    // A tall image is limited by the height.
-    EXPECT_EQ(imageDisplaySize(400, 1600, {}), QSizeF(35, 140));
-    // A missing stored size is taken from the thumbnail, side by side.
-    EXPECT_EQ(imageDisplaySize(std::nullopt, std::nullopt, QSize(200, 100)), QSizeF(100, 50));
-    EXPECT_EQ(imageDisplaySize(2000, std::nullopt, QSize(640, 500)), QSizeF(356, 89));
-    // A stored zero is not replaced by the thumbnail's size.
-    EXPECT_EQ(imageDisplaySize(0, 300, QSize(640, 480)), QSizeF(356, 140));
+    const struct
+    {
+        std::optional<qint64> width;
+        std::optional<qint64> height;
+        QSize thumbnail;
+        QSizeF shown;
+        const char *why = "";
+    } cases[] = {
+        {2000, 500, {}, QSizeF(356, 89)},
+        {100, 40, {}, QSizeF(50, 24)},
+        {20, 20, {}, QSizeF(24, 24)},
+        {0, 0, QSize(), QSizeF(356, 140)},
+        {std::nullopt, std::nullopt, QSize(0, 0), QSizeF(356, 140)},
+        {400, 1600, {}, QSizeF(35, 140), "a tall image is limited by the height"},
+        {std::nullopt, std::nullopt, QSize(200, 100), QSizeF(100, 50),
+         "a missing stored size is taken from the thumbnail"},
+        {2000, std::nullopt, QSize(640, 500), QSizeF(356, 89),
+         "a missing stored side is taken from the thumbnail"},
+        {0, 300, QSize(640, 480), QSizeF(356, 140),
+         "a stored zero is not replaced by the thumbnail's size"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(::testing::Message()
+                     << c.width.value_or(-1) << " x " << c.height.value_or(-1) << ", thumbnail "
+                     << c.thumbnail.width() << " x " << c.thumbnail.height());
+        EXPECT_EQ(imageDisplaySize(c.width, c.height, c.thumbnail), c.shown) << c.why;
+    }
 }
 
 TEST(ClipContentRules, FileLinesNameTheFilesAndTheFirstFolder)
