@@ -29,10 +29,8 @@ using namespace tessaly;
 int main(int argc, char **argv)
 {
     bench::ProgramBed bed;
-    if (!bed.start())
+    if (!bed.start(argc, argv))
         return 1;
-    QApplication app(argc, argv);
-    QApplication::setQuitOnLastWindowClosed(false);
 
     HistoryStore store(bed.historyDirectory());
     store.setLimitProvider([] { return 50; });

@@ -9,6 +9,7 @@
 #include "settings/AppSettings.h"
 #include "support/XServer.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -17,6 +18,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace tessaly::bench {
@@ -32,10 +34,11 @@ struct ProgramBed
 {
     QTemporaryDir temp;
     test::XServer server;
+    std::optional<QApplication> app;
 
-    // Answers false, with a message, when there is no display. The shared settings are the
-    // bed's from then on.
-    bool start()
+    // Answers false, with a message, when there is no display. Then makes the program's
+    // application object (kept running with no window), and the shared settings are the bed's.
+    bool start(int &argc, char **argv)
     {
         qputenv("XDG_DATA_HOME", temp.filePath(QStringLiteral("data")).toLocal8Bit());
         qputenv("XDG_CONFIG_HOME", temp.filePath(QStringLiteral("config")).toLocal8Bit());
@@ -50,6 +53,8 @@ struct ProgramBed
         qunsetenv("QT_QPA_PLATFORM");
         writeOnboarded(settingsPath());
         AppSettings::redirectShared(settingsPath());
+        app.emplace(argc, argv);
+        QApplication::setQuitOnLastWindowClosed(false);
         return true;
     }
 

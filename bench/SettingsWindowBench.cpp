@@ -46,10 +46,8 @@ void idle(int ms)
 int main(int argc, char **argv)
 {
     bench::ProgramBed bed;
-    if (!bed.start())
+    if (!bed.start(argc, argv))
         return 1;
-    QApplication app(argc, argv);
-    QApplication::setQuitOnLastWindowClosed(false);
 
     HistoryStore store(bed.historyDirectory());
     store.setLimitProvider([] { return AppSettings::shared().maxItems(); });

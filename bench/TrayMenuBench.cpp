@@ -23,15 +23,11 @@
 using namespace tessaly;
 using bench::median;
 
-namespace {} // namespace
-
 int main(int argc, char **argv)
 {
     bench::ProgramBed bed;
-    if (!bed.start())
+    if (!bed.start(argc, argv))
         return 1;
-    QApplication app(argc, argv);
-    QApplication::setQuitOnLastWindowClosed(false);
 
     AppSettings::shared().setMaxItems(500);
     HistoryStore store(bed.historyDirectory());
