@@ -27,21 +27,9 @@ QList<AccessibleTree::Object> AccessibleTree::children(const Object &object)
         m_bus.call(QDBusMessage::createMethodCall(object.service, object.path, accessible,
                                                   QStringLiteral("GetChildren")),
                    QDBus::Block, callTimeoutMs);
-    QList<Object> found;
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
-        return found;
-    const QDBusArgument argument = reply.arguments().constFirst().value<QDBusArgument>();
-    argument.beginArray();
-    while (!argument.atEnd()) {
-        QString service;
-        QDBusObjectPath path;
-        argument.beginStructure();
-        argument >> service >> path;
-        argument.endStructure();
-        found.append({service, path.path()});
-    }
-    argument.endArray();
-    return found;
+        return {};
+    return AtSpiBus::readReferences(reply.arguments().constFirst().value<QDBusArgument>());
 }
 
 QString AccessibleTree::property(const Object &object, const QString &name)

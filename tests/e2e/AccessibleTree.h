@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/atspi/AtSpiBus.h"
+
 #include <QDBusConnection>
 #include <QString>
 #include <QStringList>
@@ -15,11 +17,7 @@ namespace tessaly::test {
 class AccessibleTree
 {
 public:
-    struct Object
-    {
-        QString service;
-        QString path;
-    };
+    using Object = AtSpiBus::ObjectRef;
 
     // Connects to the session's accessibility bus; isValid() tells whether that worked.
     AccessibleTree();

@@ -37,17 +37,6 @@ namespace {
 
 const QString ownerProgram = QStringLiteral(TESSALY_CLIP_OWNER);
 
-QByteArray pngBytes(int width, int height)
-{
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(QColor(30, 120, 200));
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
-
 class CaptureE2ETest : public E2ETest
 {
 protected:
@@ -195,7 +184,7 @@ TEST_F(CaptureE2ETest, XclipCopiesBecomeEntriesWithTheirSource)
     ASSERT_EQ(nextReading(), true);
     EXPECT_EQ(newest().kind, ClipKind::Color);
 
-    const QByteArray png = pngBytes(1600, 900);
+    const QByteArray png = test::pngBytes(1600, 900, QColor(30, 120, 200));
     xclip(png, u"image/png"_s);
     ASSERT_EQ(nextReading(), true);
     EXPECT_EQ(newest().kind, ClipKind::Image);
@@ -528,7 +517,8 @@ TEST_F(CaptureE2ETest, WritesAreServedWhileTheMainThreadIsBusy)
     // The paste service's write: the count moves once, at once, and the server's report of the
     // new ownership does not move it again.
     const qint64 before = pasteboard->changeCount();
-    const QByteArray png = pngBytes(2000, 1500) + QByteArray(3 * 1024 * 1024, 'x');
+    const QByteArray png =
+        test::pngBytes(2000, 1500, QColor(30, 120, 200)) + QByteArray(3 * 1024 * 1024, 'x');
     PayloadItem item;
     item.insert(u"UTF8_STRING"_s, "pasted back"_ba);
     item.insert(u"image/png"_s, png);

@@ -94,17 +94,6 @@ protected:
     test::WaylandCompositor compositor{GetParam()};
 };
 
-QByteArray pngBytes()
-{
-    QImage image(64, 48, QImage::Format_RGB32);
-    image.fill(Qt::darkCyan);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
-
 } // namespace
 
 // Text, an image and a file list copied elsewhere are read type by type, exactly as offered;
@@ -124,7 +113,7 @@ TEST_P(WaylandClipboardE2ETest, ReadsWhatAnotherClientOffers)
     EXPECT_EQ(reading->data(u"text/plain;charset=utf-8"_s, 100), u"ação e café"_s.toUtf8());
     EXPECT_FALSE(reading->isInterrupted());
 
-    const QByteArray png = pngBytes();
+    const QByteArray png = test::pngBytes(64, 48, Qt::darkCyan);
     ASSERT_TRUE(copy(pasteboard, {u"--type"_s, u"image/png"_s}, png));
     reading = pasteboard.openReading();
     EXPECT_EQ(reading->types(), QStringList{u"image/png"_s});
@@ -148,7 +137,7 @@ TEST_P(WaylandClipboardE2ETest, WritesBackEveryTypeAndKnowsItsOwnOffer)
 
     PayloadItem item;
     item.insert(u"text/plain;charset=utf-8"_s, u"devolvido ✓"_s.toUtf8());
-    item.insert(u"image/png"_s, pngBytes());
+    item.insert(u"image/png"_s, test::pngBytes(64, 48, Qt::darkCyan));
     item.insert(u"application/x-tessaly-test"_s, QByteArray("\0\1\2 binary", 10));
     const qint64 before = pasteboard.changeCount();
     pasteboard.clearContents();

@@ -74,17 +74,6 @@ protected:
     std::unique_ptr<HistoryStore> store;
 };
 
-QByteArray pngBytes(int width, int height)
-{
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(Qt::red);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
-
 } // namespace
 
 TEST_F(HistoryStoreTest, CreatesPrivateDirectoriesAndTightensExistingOnes)
@@ -104,7 +93,7 @@ TEST_F(HistoryStoreTest, CreatesPrivateDirectoriesAndTightensExistingOnes)
 TEST_F(HistoryStoreTest, WritesEveryFileOwnerOnly)
 {
     Capture capture = textCapture(QStringLiteral("segredo"));
-    capture.thumbnailPNG = pngBytes(4, 4);
+    capture.thumbnailPNG = test::pngBytes(4, 4);
     store->add(capture);
     store->waitForPendingWrites();
     const QUuid id = store->items().first().id;
@@ -261,7 +250,7 @@ TEST_F(HistoryStoreTest, UnknownIdsChangeAndWriteNothing)
 TEST_F(HistoryStoreTest, DeleteRemovesEntryAndFilesAndIgnoresMissingThumbnail)
 {
     Capture image = textCapture(QStringLiteral("com miniatura"));
-    image.thumbnailPNG = pngBytes(8, 8);
+    image.thumbnailPNG = test::pngBytes(8, 8);
     store->add(image);
     addAt(2000, QStringLiteral("sem miniatura"));
     const QUuid withThumb = store->items()[1].id;
@@ -312,8 +301,8 @@ TEST_F(HistoryStoreTest, ClearKeepsPinnedOrRemovesAll)
 
 TEST_F(HistoryStoreTest, LoadRestoresTheHistoryInOrder)
 {
-    Capture image = test::imageCapture(pngBytes(10, 5));
-    image.thumbnailPNG = pngBytes(10, 5);
+    Capture image = test::imageCapture(test::pngBytes(10, 5));
+    image.thumbnailPNG = test::pngBytes(10, 5);
     image.imageWidth = 10;
     image.imageHeight = 5;
     clock = Instant(1);
@@ -393,7 +382,7 @@ TEST_F(HistoryStoreTest, PayloadIsAbsentForMissingOrCorruptSnapshot)
 TEST_F(HistoryStoreTest, NewImageThumbnailGoesIntoTheCache)
 {
     Capture capture = textCapture(QStringLiteral("img"));
-    capture.thumbnailPNG = pngBytes(6, 3);
+    capture.thumbnailPNG = test::pngBytes(6, 3);
     store->add(capture);
     const auto cached = ThumbnailCache::shared().get(store->items().first().id);
     ASSERT_TRUE(cached);

@@ -2,9 +2,11 @@
 
 #include "capture/ClipboardReader.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QImage>
 #include <QThread>
 #include <QUrl>
 
@@ -111,6 +113,17 @@ unsigned modeOf(const QString &path)
     if (::stat(QFile::encodeName(path).constData(), &info) != 0)
         return 0;
     return info.st_mode & 07777;
+}
+
+QByteArray pngBytes(int width, int height, const QColor &color)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(color);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
 }
 
 } // namespace tessaly::test

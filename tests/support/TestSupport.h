@@ -2,6 +2,7 @@
 
 #include "history/ClipRecords.h"
 
+#include <QColor>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -25,6 +26,8 @@ Capture filesCapture(const QStringList &paths, const QString &bundleID = {},
 // An image entry of `data` offered as `type`; no thumbnail and no size (the caller adds them
 // where a test needs them).
 Capture imageCapture(const QByteArray &data, const QString &type = QStringLiteral("image/png"));
+// A PNG of one colour.
+QByteArray pngBytes(int width, int height, const QColor &color = Qt::red);
 
 // Runs the event loop until `done` answers true or the timeout passes; answers `done()`.
 bool waitUntil(const std::function<bool()> &done, int timeoutMs = 5000);

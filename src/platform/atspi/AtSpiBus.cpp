@@ -1,6 +1,7 @@
 #include "platform/atspi/AtSpiBus.h"
 
 #include <QDBusMessage>
+#include <QDBusObjectPath>
 #include <QDBusVariant>
 
 namespace tessaly::AtSpiBus {
@@ -65,6 +66,22 @@ QDBusConnection connection(const QString &name)
     if (busAddress.isEmpty())
         return QDBusConnection(name);
     return QDBusConnection::connectToBus(busAddress, name);
+}
+
+QList<ObjectRef> readReferences(const QDBusArgument &argument)
+{
+    QList<ObjectRef> references;
+    argument.beginArray();
+    while (!argument.atEnd()) {
+        QString service;
+        QDBusObjectPath path;
+        argument.beginStructure();
+        argument >> service >> path;
+        argument.endStructure();
+        references.append({service, path.path()});
+    }
+    argument.endArray();
+    return references;
 }
 
 } // namespace tessaly::AtSpiBus

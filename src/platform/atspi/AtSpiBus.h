@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QDBusArgument>
 #include <QDBusConnection>
+#include <QList>
 #include <QString>
 
 #include <optional>
@@ -22,5 +24,15 @@ bool setEnabled(bool enabled, int timeoutMs = 500);
 // A connection to the accessibility bus under the given name, made on first use and made again
 // when the bus went away; a disconnected connection when there is no accessibility bus.
 QDBusConnection connection(const QString &name);
+
+// An accessible object: the bus name of its application and its object path.
+struct ObjectRef
+{
+    QString service;
+    QString path;
+};
+
+// Reads an array of object references ("a(so)"), as GetChildren and the registry answer them.
+QList<ObjectRef> readReferences(const QDBusArgument &argument);
 
 } // namespace tessaly::AtSpiBus

@@ -43,22 +43,6 @@ bool hasState(quint64 states, int state)
     return (states >> state) & 1u;
 }
 
-QList<AtSpiCaretSource::ObjectRef> readReferences(const QDBusArgument &argument)
-{
-    QList<AtSpiCaretSource::ObjectRef> references;
-    argument.beginArray();
-    while (!argument.atEnd()) {
-        QString service;
-        QDBusObjectPath path;
-        argument.beginStructure();
-        argument >> service >> path;
-        argument.endStructure();
-        references.append({service, path.path()});
-    }
-    argument.endArray();
-    return references;
-}
-
 std::optional<QRectF> rectFromInts(int x, int y, int width, int height)
 {
     if (x == 0 && y == 0 && width == 0 && height == 0)
@@ -190,7 +174,7 @@ QList<AtSpiCaretSource::ObjectRef> AtSpiCaretSource::children(const ObjectRef &o
         call(object, accessibleInterface, QStringLiteral("GetChildren"), {}, deadline);
     if (!reply || reply->arguments().isEmpty())
         return {};
-    return readReferences(reply->arguments().constFirst().value<QDBusArgument>());
+    return AtSpiBus::readReferences(reply->arguments().constFirst().value<QDBusArgument>());
 }
 
 std::optional<qint64> AtSpiCaretSource::processOf(const QString &service,

@@ -2,6 +2,7 @@
 
 #include "panel/CaretSource.h"
 #include "platform/Workspace.h"
+#include "platform/atspi/AtSpiBus.h"
 
 #include <QDBusConnection>
 #include <QDeadlineTimer>
@@ -45,11 +46,7 @@ public:
 
     std::optional<QRectF> focusedCaretRect() override;
 
-    struct ObjectRef
-    {
-        QString service;
-        QString path;
-    };
+    using ObjectRef = AtSpiBus::ObjectRef;
 
 private Q_SLOTS:
     void onStateChanged(const QDBusMessage &message);
