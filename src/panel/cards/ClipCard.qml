@@ -22,7 +22,8 @@ Item {
     required property string colorLabel
     required property string fileNames
     required property string fileFolder
-    required property var menuEntries
+    // The whole row, for what is read only when asked for (the context menu).
+    required property var model
 
     // From the view.
     property bool isSelected: false
@@ -56,7 +57,7 @@ Item {
         }
     }
     function openMenu() {
-        const menu = menuComponent.createObject(card, { entries: card.menuEntries })
+        const menu = menuComponent.createObject(card, { entries: card.model.menuEntries })
         menu.chosen.connect(perform)
         menu.aboutToHide.connect(() => Qt.callLater(menu.destroy))
         menu.open()
